@@ -1,0 +1,52 @@
+// The field reader: delivers the fields of a text description, separated by
+// commas and line ends (and, for numbers, blanks).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// A failure of the reader; the compilers record it as code 25.
+struct errore_lettura : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+enum class modo { esatto, qualsiasi };
+
+// True when parola occurs in testo; an empty text contains nothing.
+bool contiene(std::string_view testo, std::string_view parola, modo m);
+
+class lettore {
+ public:
+  explicit lettore(std::string dati) : dati_(std::move(dati)) {}
+
+  bool fine_file() const { return pos_ >= dati_.size(); }
+  std::string leggi_testo();
+  int32_t leggi_32();
+  int16_t leggi_16();
+  uint8_t leggi_8();
+
+  // Where the last field began, for diagnostics.
+  size_t inizio_campo() const { return inizio_campo_; }
+  size_t posizione() const { return pos_; }
+  const std::string& dati() const { return dati_; }
+
+ private:
+  int64_t leggi_numero(int64_t minimo, int64_t massimo);
+  void salta_spazi();
+  void delimitatore();
+  bool fine_riga(size_t i) const;
+
+  std::string dati_;
+  size_t pos_ = 0;
+  size_t inizio_campo_ = 0;
+};
+
+// 1-based line and column of a byte offset.
+struct posizione_testo {
+  int riga;
+  int colonna;
+};
+posizione_testo riga_colonna(std::string_view dati, size_t offset);

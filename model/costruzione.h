@@ -1,0 +1,62 @@
+// The build object: the whole model and the state that the build steps share.
+// The core knows no window: a host drives it with a folder and the two
+// identity strings.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "model/scenario.h"
+
+struct costruzione {
+  costruzione(std::filesystem::path cartella_, std::string identificativo_, std::string numero_treno_)
+      : cartella(std::move(cartella_)),
+        identificativo(std::move(identificativo_)),
+        numero_treno(std::move(numero_treno_)) {}
+
+  std::filesystem::path cartella;
+  std::string identificativo;
+  std::string numero_treno;
+
+  int32_t genera_tracciato = 0;
+  int32_t codice_errore = 0;
+  int32_t posizione_errore = 0;
+
+  // Empty until the route length is read.
+  std::vector<cella> percorso;
+  tabella tabella_scenario{};
+  tracciato_t tracciato;
+
+  // The last text field read, shared by both compilers.
+  std::string token;
+
+  // The lowest row taken by sign texts (80 minus their number); stations stop
+  // below it.
+  int32_t segno_cartelli = 80;
+
+  // Where the record that caused the recorded code begins, for diagnostics:
+  // 0 none, 1 line description, 2 train description; byte offset in it.
+  int32_t documento_errore = 0;
+  size_t offset_errore = 0;
+
+  bool percorso_esiste() const { return !percorso.empty(); }
+  int64_t ultimo_indice() const { return static_cast<int64_t>(percorso.size()) - 1; }
+  // True when (p + margin) / 50 lies beyond the last cell.
+  bool oltre_percorso(int64_t p, int64_t margine) const {
+    return static_cast<double>(p + margine) / 50.0 > static_cast<double>(ultimo_indice());
+  }
+  void registra(int32_t codice) { codice_errore = codice; }
+  void registra(int32_t codice, int32_t posizione) {
+    codice_errore = codice;
+    posizione_errore = posizione;
+  }
+};
+
+// The orderly fatal stop: the host shows " Errore n. " + testo and ends.
+struct arresto : std::runtime_error {
+  explicit arresto(std::string t) : std::runtime_error(" Errore n. " + t), testo(std::move(t)) {}
+  std::string testo;
+};

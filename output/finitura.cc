@@ -1,0 +1,140 @@
+#include "output/finitura.h"
+
+#include <string>
+
+#include "line/compilatore_linea.h"
+#include "output/codici_gara.h"
+#include "output/scrittori.h"
+
+namespace {
+constexpr int16_t codice_rallentato = 180;
+
+class passata {
+ public:
+  explicit passata(costruzione& c) : c_(c), n_(c.ultimo_indice()) {}
+
+  void esegui() {
+    for (int64_t i = 1; i <= n_ - 2; ++i) {
+      if (cel(i).tipo == 4) tabella_avviso(i);
+      if (cel(i).tipo == 3) inizio_rallentamento(i);
+    }
+  }
+
+ private:
+  cella& cel(int64_t k) { return c_.percorso[static_cast<size_t>(k)]; }
+  bool dentro(int64_t k) const { return k >= 0 && k <= n_; }
+  // Cells beyond the array are taken and hold no signal.
+  bool libera(int64_t k) { return dentro(k) && cella_libera(cel(k)); }
+  bool di_tipo(int64_t k, uint8_t t) { return dentro(k) && cel(k).tipo == t; }
+  void segna(int64_t k) {
+    cel(k).tipo = 12;
+    cel(k).dato1 = codice_rallentato;
+  }
+  void abbassa(int64_t k) { cel(k).dato1 = minimo<int16_t>(codice_rallentato, cel(k).dato1); }
+  void errore(int32_t codice, int64_t cella_errore) {
+    c_.registra(codice, static_cast<int32_t>(cella_errore * 50));
+  }
+  bool segna_prima_libera(std::initializer_list<int64_t> celle) {
+    for (int64_t k : celle) {
+      if (libera(k)) {
+        segna(k);
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // Rule A: a code point in front of every signal up to 20 cells before a board.
+  void tabella_avviso(int64_t i) {
+    for (int64_t j = 1; j <= 20 && i - j >= 3; ++j) {
+      int64_t k = i - j;
+      if (cel(k).tipo != 1) continue;
+      if (segna_prima_libera({k - 1, k - 2})) continue;
+      if (di_tipo(k - 1, 12)) {
+        abbassa(k - 1);
+      } else if (di_tipo(k - 2, 12)) {
+        abbassa(k - 2);
+      } else {
+        errore(11, k);
+      }
+    }
+  }
+
+  void inizio_rallentamento(int64_t i) {
+    if (i > 7 && !segna_prima_libera({i - 5, i - 6, i - 7})) errore(12, i);
+    if (i > 13 && !segna_prima_libera({i - 11, i - 12, i - 13})) errore(12, i);
+    if (i > 20 && !segna_prima_libera({i - 18, i - 19, i - 20})) errore(12, i);
+    // A fast slowdown has no walk, and then no search for the next signal.
+    if (cel(i).dato1 >= 110) return;
+    int64_t m = cammina(i);
+    primo_segnale_dopo(m);
+  }
+
+  // B4: a code point every 8 cells along the slowdown, up to its end.
+  int64_t cammina(int64_t i) {
+    int contatore = 0;
+    int64_t m = i;
+    while (m < n_) {
+      ++m;
+      ++contatore;
+      if (contatore == 8) {
+        if (libera(m)) {
+          segna(m);
+          contatore = 0;
+        } else if (libera(m - 1)) {
+          segna(m - 1);
+          contatore = 1;
+        } else if (libera(m + 1)) {
+          segna(m + 1);
+          contatore = -1;
+        } else {
+          errore(13, m);
+        }
+      }
+      if (cel(m).tipo == 2) break;
+    }
+    return m;
+  }
+
+  // B5: a code point in front of the first signal within 13 cells of m.
+  void primo_segnale_dopo(int64_t m) {
+    int64_t k = 0;
+    for (int64_t h = m; h <= m + 12; ++h) {
+      if (di_tipo(h, 1)) {
+        k = h - 1;
+        break;
+      }
+    }
+    if (k <= 0) return;
+    if (!segna_prima_libera({k, k - 1})) errore(13, m);
+  }
+
+  costruzione& c_;
+  int64_t n_;
+};
+}  // namespace
+
+void passata_finale(costruzione& c) { passata(c).esegui(); }
+
+void blocco_finale(costruzione& c) {
+  riga_scenario& r85 = c.tabella_scenario[85];
+  cella& c1 = c.percorso[1];
+  if (r85.d2_a != 0 || c1.dato1 != 0) throw arresto("1250");
+  r85.d2_a = 610;
+  c1.dato1 = 5121;
+  if (r85.orario != 0 || c1.dato2 != 0) throw arresto("1251");
+  r85.orario = codice_gara_st(c);
+  c1.dato2 = static_cast<int16_t>(codice_gara_og(c));
+}
+
+void memorizza_percorso(costruzione& c, int32_t j) {
+  c.genera_tracciato = j;
+  c.codice_errore = 0;
+  c.posizione_errore = 0;
+  c.tabella_scenario = tabella{};
+  memorizza_dati(c);
+  if (!c.percorso_esiste()) throw arresto(std::to_string(c.codice_errore));
+  passata_finale(c);
+  blocco_finale(c);
+  scrivi_file_scenario(c);
+}

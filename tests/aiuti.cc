@@ -1,0 +1,56 @@
+#include "aiuti.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "app/nomi_file.h"
+#include "output/finitura.h"
+
+cartella_temporanea::cartella_temporanea() {
+  std::random_device rd;
+  auto base = std::filesystem::temp_directory_path();
+  for (;;) {
+    auto p = base / ("valmora-test-" + std::to_string(rd()));
+    if (std::filesystem::create_directory(p)) {
+      percorso_ = p;
+      return;
+    }
+  }
+}
+
+cartella_temporanea::~cartella_temporanea() {
+  std::error_code ec;
+  std::filesystem::remove_all(percorso_, ec);
+}
+
+std::string leggi(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void scrivi(const std::filesystem::path& p, const std::string& contenuto) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out << contenuto;
+}
+
+std::string righe_crlf(const std::vector<std::string>& righe) {
+  std::string s;
+  for (const auto& r : righe) s += r + "\r\n";
+  return s;
+}
+
+risultato_prova compila(const cartella_temporanea& dir, const std::string& linea, const std::string& treno,
+                        int32_t genera_tracciato) {
+  risultato_prova r{costruzione(dir.percorso(), "Valmora2", "1552"), {}};
+  scrivi(nomi::descrizione_linea(r.c), linea);
+  scrivi(nomi::descrizione_treno(r.c), treno);
+  try {
+    memorizza_percorso(r.c, genera_tracciato);
+  } catch (const arresto& a) {
+    r.fatale = a.testo;
+  }
+  return r;
+}
