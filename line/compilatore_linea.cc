@@ -25,6 +25,18 @@ class compilatore_linea {
   compilatore_linea(costruzione& c, lettore& l) : c_(c), l_(l) {}
 
   void esegui() {
+    try {
+      compila();
+    } catch (const errore_lettura&) {
+      // Point diagnostics at the field the reader failed on.
+      c_.documento_errore = 1;
+      c_.offset_errore = l_.inizio_campo();
+      throw;
+    }
+  }
+
+ private:
+  void compila() {
     preambolo();
     sezione_generale();
     progressive_ordina(c_);
@@ -43,7 +55,6 @@ class compilatore_linea {
     chiusura();
   }
 
- private:
   void leggi_token() {
     c_.token = l_.leggi_testo();
     inizio_record_ = l_.inizio_campo();

@@ -29,11 +29,18 @@ class compilatore_treno {
 
   void esegui() {
     try {
-      preambolo();
-      ciclo_record();
-    } catch (const fermo_record&) {
+      try {
+        preambolo();
+        ciclo_record();
+      } catch (const fermo_record&) {
+      }
+      fine_file();
+    } catch (const errore_lettura&) {
+      // Point diagnostics at the field the reader failed on.
+      c_.documento_errore = 2;
+      c_.offset_errore = l_.inizio_campo();
+      throw;
     }
-    fine_file();
   }
 
  private:
