@@ -1,27 +1,39 @@
 #include "output/scrittori.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "app/file.h"
 #include "app/nomi_file.h"
 #include "output/binario.h"
 
 std::string codifica_tracciato(const tracciato_t& t) {
-  std::string s;
-  s.reserve(t.elementi().size() * 10);
+  // Sized first and filled through a pointer: the plan of a long route is
+  // tens of megabytes and must not cost more than writing it.
+  size_t dimensione = 0;
+  for (const elemento& e : t.elementi())
+    dimensione += e.specie == specie_elemento::reale ? 10 : e.specie == specie_elemento::intero ? 4 : 2;
+  std::string s(dimensione, '\0');
+  auto* p = reinterpret_cast<unsigned char*>(s.data());
+  auto metti = [&p](uint64_t v, int n) {
+    for (int i = 0; i < n; ++i) *p++ = static_cast<unsigned char>(v >> (8 * i));
+  };
   for (const elemento& e : t.elementi()) {
     switch (e.specie) {
       case specie_elemento::vuoto:
-        metti_16(s, specie_vuoto);
+        metti(specie_vuoto, 2);
         break;
       case specie_elemento::intero:
-        metti_16(s, specie_intero);
-        metti_16(s, static_cast<int16_t>(e.valore));
+        metti(specie_intero, 2);
+        metti(static_cast<uint16_t>(static_cast<int16_t>(e.valore)), 2);
         break;
-      case specie_elemento::reale:
-        metti_16(s, specie_reale);
-        metti_64(s, e.valore);
+      case specie_elemento::reale: {
+        uint64_t u;
+        std::memcpy(&u, &e.valore, sizeof u);
+        metti(specie_reale, 2);
+        metti(u, 8);
         break;
+      }
     }
   }
   return s;
