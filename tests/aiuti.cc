@@ -54,3 +54,28 @@ risultato_prova compila(const cartella_temporanea& dir, const std::string& linea
   }
   return r;
 }
+
+std::string descrizione_linea(const std::vector<std::string>& generale,
+                              const std::vector<std::string>& record) {
+  std::vector<std::string> righe = {"linea di prova", "inizio dati", "     ",
+                                    "[generale]                        "};
+  righe.insert(righe.end(), generale.begin(), generale.end());
+  righe.push_back("[pendenze]");
+  righe.insert(righe.end(), record.begin(), record.end());
+  righe.push_back("[fine]");
+  righe.push_back("                ");
+  return righe_crlf(righe);
+}
+
+std::vector<std::string> generale_con(int32_t lunghezza) {
+  return {"lunghezza percorso,    " + std::to_string(lunghezza)};
+}
+
+std::string descrizione_treno(const std::vector<std::string>& record) {
+  std::vector<std::string> righe = {"treno di prova", "inizio dati", "     ", "[generale]"};
+  righe.insert(righe.end(), record.begin(), record.end());
+  righe.push_back("     [fine]");
+  return righe_crlf(righe);
+}
+
+bool esiste(const std::filesystem::path& p) { return std::filesystem::exists(p); }

@@ -34,3 +34,15 @@ struct risultato_prova {
 };
 risultato_prova compila(const cartella_temporanea& dir, const std::string& linea, const std::string& treno,
                         int32_t genera_tracciato = 1);
+
+// A line description: a short preamble, "[generale]" with the given keys, the
+// records, then "[fine]" and a line of blanks, as the shipped one ends.
+std::string descrizione_linea(const std::vector<std::string>& generale,
+                              const std::vector<std::string>& record);
+// The usual general section: the given route length and nothing else.
+std::vector<std::string> generale_con(int32_t lunghezza);
+
+// A train description: a preamble, "[generale]", the records and "     [fine]".
+std::string descrizione_treno(const std::vector<std::string>& record);
+
+bool esiste(const std::filesystem::path& p);

@@ -71,7 +71,7 @@ TEST(Riga, FieldsAtTheirOffsetsAroundTheName) {
   EXPECT_EQ(prendi_32(p + 30 + n), 50040);
 }
 
-TEST(Tracciato, VariantsWithXHalfBeforeYHalf) {
+TEST(CodificaTracciato, VariantsWithXHalfBeforeYHalf) {
   tracciato_t t;
   t.crea(3);  // metres 0..3
   t.at(0, 0) = {specie_elemento::intero, 0};
@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(Lunghezze, Dimensioni,
                          ::testing::Values(caso_dimensioni{270000, 5540}, caso_dimensioni{25, 140},
                                            caso_dimensioni{75, 142}, caso_dimensioni{3025, 200}));
 
-TEST(Tracciato, NormalBuildGivesTwentyBytesPerMetreLessThirtySix) {
+TEST(CodificaTracciato, NormalBuildGivesTwentyBytesPerMetreLessThirtySix) {
   // M = 277000: metres 0,1 integers, 2..M-2 doubles, M-1 and M empty -> 20M - 36 bytes.
   const int32_t m = 277000;
   tracciato_t t;
