@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app/nomi_file.h"
+#include "line/compilatore_linea.h"
 #include "output/finitura.h"
 
 cartella_temporanea::cartella_temporanea() {
@@ -79,3 +80,12 @@ std::string descrizione_treno(const std::vector<std::string>& record) {
 }
 
 bool esiste(const std::filesystem::path& p) { return std::filesystem::exists(p); }
+
+costruzione compila_dati(const cartella_temporanea& dir, const std::string& linea, const std::string& treno) {
+  costruzione c(dir.percorso(), "Valmora2", "1552");
+  c.genera_tracciato = 1;
+  scrivi(nomi::descrizione_linea(c), linea);
+  scrivi(nomi::descrizione_treno(c), treno);
+  memorizza_dati(c);
+  return c;
+}

@@ -46,3 +46,7 @@ std::vector<std::string> generale_con(int32_t lunghezza);
 std::string descrizione_treno(const std::vector<std::string>& record);
 
 bool esiste(const std::filesystem::path& p);
+
+// Only the two compilers (memorizza_dati), without the finishing pass, so the
+// cells show exactly what the descriptions placed.
+costruzione compila_dati(const cartella_temporanea& dir, const std::string& linea, const std::string& treno);
