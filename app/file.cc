@@ -57,3 +57,44 @@ void elimina_file(const std::filesystem::path& nome) {
   errno = 0;
   if (std::remove(nome.string().c_str()) != 0) fallisci(errno != 0 ? errno : EIO, "cannot delete", nome);
 }
+
+namespace {
+class disco final : public archivio {
+ public:
+  void sostituisci(const std::filesystem::path& nome, std::string_view contenuto) override {
+    sostituisci_file(nome, contenuto);
+  }
+  std::string leggi(const std::filesystem::path& nome) override { return leggi_file(nome); }
+  bool esiste(const std::filesystem::path& nome) override { return esiste_file(nome); }
+  void elimina(const std::filesystem::path& nome) override { elimina_file(nome); }
+};
+
+[[noreturn]] void manca(const std::filesystem::path& nome) {
+  throw std::system_error(ENOENT, std::generic_category(), "no file " + nome.string());
+}
+}  // namespace
+
+archivio& archivio_disco() {
+  static disco d;
+  return d;
+}
+
+void archivio_memoria::sostituisci(const std::filesystem::path& nome, std::string_view contenuto) {
+  file[nome.string()] = std::string(contenuto);
+}
+
+std::string archivio_memoria::leggi(const std::filesystem::path& nome) {
+  auto i = file.find(nome.string());
+  if (i == file.end()) manca(nome);
+  return i->second;
+}
+
+bool archivio_memoria::esiste(const std::filesystem::path& nome) { return file.count(nome.string()) != 0; }
+
+void archivio_memoria::elimina(const std::filesystem::path& nome) {
+  if (file.erase(nome.string()) == 0) manca(nome);
+}
+
+archivio& archivio_di(const costruzione& c) {
+  return c.archivio_file != nullptr ? *c.archivio_file : archivio_disco();
+}

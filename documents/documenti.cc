@@ -22,15 +22,17 @@ std::string componi_documento(std::span<const std::string_view> righe) {
 }
 
 void dati_linea(const costruzione& c) {
-  sostituisci_file(nomi::descrizione_linea(c), componi_documento(righe_linea()));
+  archivio_di(c).sostituisci(nomi::descrizione_linea(c), componi_documento(righe_linea()));
 }
 void dati_treno(const costruzione& c) {
-  sostituisci_file(nomi::descrizione_treno(c), componi_documento(righe_treno()));
+  archivio_di(c).sostituisci(nomi::descrizione_treno(c), componi_documento(righe_treno()));
 }
-void dati_note(const costruzione& c) { sostituisci_file(nomi::note(c), componi_documento(righe_note())); }
+void dati_note(const costruzione& c) {
+  archivio_di(c).sostituisci(nomi::note(c), componi_documento(righe_note()));
+}
 void dati_rallentamenti(const costruzione& c) {
-  sostituisci_file(nomi::rallentamenti(c), componi_documento(righe_rallentamenti()));
+  archivio_di(c).sostituisci(nomi::rallentamenti(c), componi_documento(righe_rallentamenti()));
 }
 void dati_scheda(const costruzione& c) {
-  sostituisci_file(nomi::scheda_treno(c), componi_documento(righe_scheda()));
+  archivio_di(c).sostituisci(nomi::scheda_treno(c), componi_documento(righe_scheda()));
 }

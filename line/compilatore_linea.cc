@@ -315,7 +315,7 @@ class compilatore_linea {
   }
 
   void chiusura() {
-    elimina_file(nomi::descrizione_linea(c_));
+    archivio_di(c_).elimina(nomi::descrizione_linea(c_));
     do {
       scrivi_pendenza();
     } while (cursore_ < c_.ultimo_indice() - 2);
@@ -343,7 +343,7 @@ class compilatore_linea {
 void coda_errore(costruzione& c) {
   for (const auto& nome : {nomi::descrizione_linea(c), nomi::descrizione_treno(c)}) {
     try {
-      if (esiste_file(nome)) elimina_file(nome);
+      if (archivio_di(c).esiste(nome)) archivio_di(c).elimina(nome);
     } catch (const std::exception&) {
     }
   }
@@ -419,16 +419,16 @@ void memorizza_dati(costruzione& c) {
   c.tabella_scenario[85].nome = c.identificativo;
   c.tabella_scenario[86].nome = c.numero_treno;
   const auto linea = nomi::descrizione_linea(c);
-  if (!esiste_file(linea)) {
+  if (!archivio_di(c).esiste(linea)) {
     c.registra(101);
     return;
   }
   try {
     try {
-      lettore l(leggi_file(linea));
+      lettore l(archivio_di(c).leggi(linea));
       compilatore_linea(c, l).esegui();
     } catch (const uscita_errore& u) {
-      elimina_file(linea);
+      archivio_di(c).elimina(linea);
       c.codice_errore = u.codice;
       return;
     }

@@ -11,6 +11,8 @@
 
 #include "model/scenario.h"
 
+class archivio;
+
 struct costruzione {
   costruzione(std::filesystem::path cartella_, std::string identificativo_, std::string numero_treno_)
       : cartella(std::move(cartella_)),
@@ -20,6 +22,8 @@ struct costruzione {
   std::filesystem::path cartella;
   std::string identificativo;
   std::string numero_treno;
+  // Where the build's files live; none means the disk.
+  archivio* archivio_file = nullptr;
 
   int32_t genera_tracciato = 0;
   int32_t codice_errore = 0;

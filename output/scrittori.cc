@@ -90,7 +90,8 @@ std::string codifica_percorso(const std::vector<cella>& p) {
 }
 
 void scrivi_file_scenario(const costruzione& c) {
-  if (c.genera_tracciato != 0) sostituisci_file(nomi::linea_dat(c), codifica_tracciato(c.tracciato));
-  sostituisci_file(nomi::tabella_sim(c), codifica_tabella(c.tabella_scenario));
-  sostituisci_file(nomi::percorso_dat(c), codifica_percorso(c.percorso));
+  if (c.genera_tracciato != 0)
+    archivio_di(c).sostituisci(nomi::linea_dat(c), codifica_tracciato(c.tracciato));
+  archivio_di(c).sostituisci(nomi::tabella_sim(c), codifica_tabella(c.tabella_scenario));
+  archivio_di(c).sostituisci(nomi::percorso_dat(c), codifica_percorso(c.percorso));
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "aiuti.h"
+#include "app/file.h"
+#include "app/nomi_file.h"
 #include "output/codici_gara.h"
 
 namespace {
@@ -328,4 +330,29 @@ TEST(Costruzione, SlowdownThroughTheWholeBuild) {
   EXPECT_EQ(p[1].dato1, 5121);
 }
 
+}  // namespace
+
+namespace {
+TEST(Costruzione, InMemoryGivesTheSameFilesAsOnDisk) {
+  const std::string linea = descrizione_linea(generale_con(3000), {"pendenza, 500, 4", "curvad3, 200, 400"});
+  const std::string treno =
+      descrizione_treno({"segnale, 1100, 2, 4, 1, 0, 0, 2, 2,0,0, 0", "velocita, 1000, 95"});
+  cartella_temporanea dir;
+  auto su_disco = compila(dir, linea, treno);
+  ASSERT_EQ(su_disco.c.codice_errore, 0);
+
+  archivio_memoria memoria;
+  costruzione c("cartella", "Valmora2", "1552");
+  c.archivio_file = &memoria;
+  memoria.sostituisci(nomi::descrizione_linea(c), linea);
+  memoria.sostituisci(nomi::descrizione_treno(c), treno);
+  memorizza_percorso(c, 1);
+  EXPECT_FALSE(memoria.esiste(nomi::descrizione_linea(c)));
+  EXPECT_FALSE(memoria.esiste(nomi::descrizione_treno(c)));
+  for (const char* nome : {"Valmora2_linea.dat", "Valmora2_1552.sim", "Valmora2_1552.dat"}) {
+    ASSERT_TRUE(memoria.esiste(std::filesystem::path("cartella") / nome)) << nome;
+    EXPECT_EQ(memoria.leggi(std::filesystem::path("cartella") / nome), leggi(dir / nome)) << nome;
+  }
+  EXPECT_FALSE(esiste(std::filesystem::path("cartella"))) << "nothing reached the disk";
+}
 }  // namespace

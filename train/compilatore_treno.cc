@@ -332,7 +332,7 @@ class compilatore_treno {
 
   // Reached at the end of the file and after a code 15.
   void fine_file() {
-    elimina_file(nomi::descrizione_treno(c_));
+    archivio_di(c_).elimina(nomi::descrizione_treno(c_));
     do {
       scrivi_velocita();
     } while (punto_velocita_ < c_.ultimo_indice() - 2);
@@ -359,10 +359,10 @@ class compilatore_treno {
 void compila_treno(costruzione& c) {
   const auto treno = nomi::descrizione_treno(c);
   try {
-    lettore l(leggi_file(treno));
+    lettore l(archivio_di(c).leggi(treno));
     compilatore_treno(c, l).esegui();
   } catch (const uscita_errore& u) {
-    elimina_file(treno);
+    archivio_di(c).elimina(treno);
     c.codice_errore = u.codice;
   }
 }
