@@ -1,11 +1,10 @@
 // The console host: no window; the label and the messages go to standard error.
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
 
 #include "app/avvio.h"
+#include "app/errore.h"
 
 namespace {
 std::filesystem::path cartella_eseguibile(const char* argv0) {
@@ -13,11 +12,6 @@ std::filesystem::path cartella_eseguibile(const char* argv0) {
   auto se = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (!ec) return se.parent_path();
   return std::filesystem::absolute(argv0, ec).parent_path();
-}
-
-[[noreturn]] void errore(const std::string& a) {
-  std::cerr << testo_errore(a) << std::endl;
-  std::exit(1);
 }
 }  // namespace
 
@@ -29,13 +23,12 @@ int main(int, char** argv) {
     if (e.codice_errore != 0) {
       std::cerr << "codice_errore " << e.codice_errore << " posizione_errore " << e.posizione_errore
                 << std::endl;
-      return 2;
+      return uscita_codice;
     }
-    return 0;
+    return uscita_riuscita;
   } catch (const arresto& a) {
     errore(a.testo);
   } catch (const std::system_error& e) {
-    std::cerr << "Errore di sistema " << e.code().value() << ": " << e.what() << std::endl;
-    return 1;
+    errore_di_sistema(e);
   }
 }
