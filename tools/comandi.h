@@ -1,0 +1,20 @@
+// The commands of the authors' tool. Each one adds its subcommand and options
+// to the parser and hands back what to run once the arguments are parsed.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <functional>
+
+namespace autori {
+
+struct comando {
+  CLI::App* sotto;
+  // Reads, compiles or decodes, writes, and returns the exit status.
+  std::function<int()> esegui;
+};
+
+comando aggiungi_compile(CLI::App& app);
+comando aggiungi_documents(CLI::App& app);
+comando aggiungi_inspect(CLI::App& app);
+
+}  // namespace autori

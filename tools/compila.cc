@@ -1,0 +1,251 @@
+// autori compile: the product's build on any line and train description.
+#include <charconv>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+#include "app/avvio.h"
+#include "app/file.h"
+#include "app/nomi_file.h"
+#include "comandi.h"
+#include "diagnostica.h"
+#include "output/finitura.h"
+
+namespace fs = std::filesystem;
+
+namespace autori {
+namespace {
+
+struct opzioni {
+  std::string linea;
+  std::string treno;
+  std::string identificativo = identificativo_scenario;
+  std::string numero_treno = numero_treno_scenario;
+  std::string cartella = ".";
+  bool senza_piano = false;
+  bool json = false;
+};
+
+// One description as given on the command line and where the build reads it.
+struct ingresso {
+  std::string dato;
+  fs::path copia;
+  std::optional<std::string> contenuto;  // none when the file does not exist
+};
+
+bool stesso_file(const fs::path& a, const fs::path& b) {
+  std::error_code ec;
+  return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
+}
+
+// The three scenario files as they stand, to tell afterwards which ones a
+// build that failed half way has replaced.
+struct istantanea {
+  std::vector<std::pair<fs::path, std::optional<fs::file_time_type>>> file;
+};
+
+std::vector<fs::path> file_scenario(const costruzione& c, bool piano) {
+  std::vector<fs::path> v;
+  if (piano) v.push_back(nomi::linea_dat(c));
+  v.push_back(nomi::tabella_sim(c));
+  v.push_back(nomi::percorso_dat(c));
+  return v;
+}
+
+istantanea fotografa(const std::vector<fs::path>& nomi_file) {
+  istantanea s;
+  for (const fs::path& p : nomi_file) {
+    std::error_code ec;
+    auto t = fs::last_write_time(p, ec);
+    s.file.emplace_back(p, ec ? std::nullopt : std::optional(t));
+  }
+  return s;
+}
+
+std::vector<file_scritto> con_dimensioni(const std::vector<fs::path>& nomi_file) {
+  std::vector<file_scritto> v;
+  for (const fs::path& p : nomi_file) {
+    std::error_code ec;
+    uintmax_t n = fs::file_size(p, ec);
+    if (!ec) v.push_back({p.string(), n});
+  }
+  return v;
+}
+
+std::vector<fs::path> cambiati(const istantanea& prima) {
+  std::vector<fs::path> v;
+  for (const auto& [p, t] : prima.file) {
+    std::error_code ec;
+    auto ora = fs::last_write_time(p, ec);
+    if (!ec && (!t || *t != ora)) v.push_back(p);
+  }
+  return v;
+}
+
+// Copies the descriptions where the build reads them. A missing one is not
+// copied and any older file under its name goes, so the build sees exactly
+// what was given.
+void prepara(const std::vector<ingresso*>& ingressi) {
+  for (ingresso* i : ingressi) {
+    if (i->contenuto) {
+      sostituisci_file(i->copia, *i->contenuto);
+    } else if (esiste_file(i->copia)) {
+      elimina_file(i->copia);
+    }
+  }
+}
+
+// What the diagnostic names when the build kept no record for the code.
+std::string senza_record(const esito_compile& e, const costruzione& c, const ingresso& linea,
+                         const ingresso& treno, std::string& dettaglio) {
+  const voce_codice v = descrivi_codice(e.codice);
+  if (e.codice == 25 && !treno.contenuto && linea.contenuto) {
+    dettaglio = treno.dato + " does not exist";
+    return treno.dato;
+  }
+  if ((e.codice == 1250 || e.codice == 1251) && c.percorso.size() > 1) {
+    const cella& uno = c.percorso[1];
+    const int16_t valore = e.codice == 1250 ? uno.dato1 : uno.dato2;
+    if (valore != 0)
+      dettaglio = std::string(e.codice == 1250 ? "dato1 " : "dato2 ") + std::to_string(valore) + " (tipo " +
+                  std::to_string(uno.tipo) + ")";
+    // Indicators and signs come from the line; everything else that can sit
+    // in cell 1 comes from the train or from its slowdowns.
+    return uno.tipo == 6 || uno.tipo == 14 ? linea.dato : treno.dato;
+  }
+  return v.origine == documento::linea ? linea.dato : treno.dato;
+}
+
+esito_compile esito_di(const costruzione& c, const ingresso& linea, const ingresso& treno, int32_t codice,
+                       std::optional<std::string> fatale) {
+  esito_compile e;
+  e.codice = codice;
+  e.fatale = std::move(fatale);
+  e.stato = e.fatale ? stato_senza_file : codice != 0 ? stato_con_codice : stato_pulito;
+  if (e.stato == stato_pulito) return e;
+  const voce_codice v = descrivi_codice(codice);
+  e.messaggio = v.parole;
+  if (v.con_posizione) e.posizione = c.posizione_errore;
+  // The record the compilers point at belongs to the code only when a
+  // compiler recorded it: code 2 and the finishing pass come later and keep
+  // no record of their own.
+  const bool di_compilatore = codice != 2 && codice != 11 && codice != 12 && codice != 13 && codice < 1250;
+  const ingresso* sorgente = c.documento_errore == 1 ? &linea : c.documento_errore == 2 ? &treno : nullptr;
+  if (di_compilatore && sorgente != nullptr && sorgente->contenuto) {
+    e.file_sorgente = sorgente->dato;
+    e.riga_colonna = riga_colonna(*sorgente->contenuto, c.offset_errore);
+  } else {
+    std::string dettaglio;
+    e.file_sorgente = senza_record(e, c, linea, treno, dettaglio);
+    if (!dettaglio.empty()) e.messaggio += ": " + dettaglio;
+  }
+  return e;
+}
+
+int riporta(const esito_compile& e, bool json) {
+  if (json) {
+    std::cout << json_compile(e).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+              << std::endl;
+  } else if (std::string riga = riga_diagnostica(e); !riga.empty()) {
+    std::cerr << riga << std::endl;
+  }
+  return e.stato;
+}
+
+int esito_sistema(const std::string& messaggio, std::vector<file_scritto> file, bool json) {
+  esito_compile e;
+  e.sistema = messaggio;
+  e.file_sorgente = "autori";
+  e.file = std::move(file);
+  e.stato = stato_senza_file;
+  return riporta(e, json);
+}
+
+// The fatal stops carry their code as decimal text.
+int32_t numero_arresto(const std::string& testo) {
+  int32_t n = 0;
+  std::from_chars(testo.data(), testo.data() + testo.size(), n);
+  return n;
+}
+
+int esegui(const opzioni& o) {
+  costruzione c(o.cartella, o.identificativo, o.numero_treno);
+  ingresso linea{o.linea, nomi::descrizione_linea(c), std::nullopt};
+  ingresso treno{o.treno, nomi::descrizione_treno(c), std::nullopt};
+  for (const ingresso* i : {&linea, &treno})
+    for (const ingresso* j : {&linea, &treno})
+      if (stesso_file(i->dato, j->copia))
+        return errore_uso(i->dato + " is the file the build reads and then deletes in " + o.cartella +
+                          "; give another --out folder");
+
+  try {
+    fs::create_directories(o.cartella);
+    for (ingresso* i : {&linea, &treno})
+      if (fs::exists(i->dato)) i->contenuto = leggi_file(i->dato);
+    prepara({&linea, &treno});
+  } catch (const std::system_error& err) {
+    return esito_sistema(err.what(), {}, o.json);
+  }
+
+  const bool piano = !o.senza_piano;
+  const std::vector<fs::path> uscite = file_scenario(c, piano);
+  const istantanea prima = fotografa(uscite);
+  try {
+    memorizza_percorso(c, piano ? 1 : 0);
+  } catch (const arresto& a) {
+    return riporta(esito_di(c, linea, treno, numero_arresto(a.testo), testo_errore(a.testo)), o.json);
+  } catch (const std::system_error& err) {
+    return esito_sistema(err.what(), con_dimensioni(cambiati(prima)), o.json);
+  }
+  esito_compile e = esito_di(c, linea, treno, c.codice_errore, std::nullopt);
+  e.file = con_dimensioni(uscite);
+  return riporta(e, o.json);
+}
+
+// Identity strings become file names: nothing that leaves the folder.
+std::string nome_valido(const std::string& s) {
+  if (s.empty()) return "must not be empty";
+  if (s.find_first_of("/\\") != std::string::npos) return "must not contain a path separator";
+  return "";
+}
+
+}  // namespace
+
+comando aggiungi_compile(CLI::App& app) {
+  auto o = std::make_shared<opzioni>();
+  CLI::App* s =
+      app.add_subcommand("compile", "Compile a line and a train description into the scenario files");
+  s->add_option("LINE", o->linea, "Line description (text)")->required();
+  s->add_option("TRAIN", o->treno, "Train description (text)")->required();
+  s->add_option("--id", o->identificativo, "Scenario identifier, first part of every file name")
+      ->capture_default_str()
+      ->check(CLI::Validator(nome_valido, ""));
+  s->add_option("--train", o->numero_treno, "Train number, second part of the train's file names")
+      ->capture_default_str()
+      ->check(CLI::Validator(nome_valido, ""));
+  s->add_option("--out", o->cartella, "Folder for the scenario files (created if missing)")
+      ->capture_default_str();
+  s->add_flag("--no-plan", o->senza_piano, "Do not build or write the plan geometry (_linea.dat)");
+  s->add_flag("--json", o->json, "Print the outcome as one JSON object on standard output");
+  s->footer(
+      "The two descriptions are copied into the output folder under the names the build reads;\n"
+      "the build deletes its copies, never the files given. A description that does not exist is\n"
+      "not copied: the build then reports it as it would (code 101 for the line description).\n"
+      "\n"
+      "A clean build prints nothing. Otherwise one line on standard error:\n"
+      "  FILE:LINE:COL: error: code N: MESSAGE[ at P m]\n"
+      "FILE:LINE:COL is where the record (or field) that caused the code begins. Codes that no\n"
+      "single record causes (2, the finishing pass codes 11 to 13, 101, the final checks 1250 and\n"
+      "1251, a description that cannot be read) name the description they concern, without\n"
+      "LINE:COL. ' at P m' is the position the build records with the code.\n"
+      "\n"
+      "Exit status: 0 clean build; 2 files written, code recorded; 1 no files written (the build\n"
+      "stopped with \" Errore n. X\", or a file could not be read or written); 64 bad arguments.\n"
+      "--json prints code, position, message, fatal text, source file/line/column, files written\n"
+      "and their sizes, and the exit status.");
+  return {s, [o] { return esegui(*o); }};
+}
+
+}  // namespace autori

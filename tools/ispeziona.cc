@@ -1,0 +1,333 @@
+// autori inspect: what a scenario file holds, one cell, row or metre per line.
+#include <charconv>
+#include <cmath>
+#include <iostream>
+#include <limits>
+#include <memory>
+#include <string_view>
+#include <system_error>
+
+#include "app/file.h"
+#include "comandi.h"
+#include "diagnostica.h"
+#include "output/decodifica.h"
+
+namespace autori {
+namespace {
+
+using json = nlohmann::ordered_json;
+
+struct opzioni {
+  std::string file;
+  std::string specie;
+  bool json = false;
+  int64_t da = 0;
+  int64_t a = 0;
+  bool non_vuoti = false;
+  int tipo = 0;
+  CLI::Option* opzione_da = nullptr;
+  CLI::Option* opzione_a = nullptr;
+  CLI::Option* opzione_tipo = nullptr;
+};
+
+// Which entries to show.
+struct filtro {
+  int64_t da = 0;
+  int64_t a = std::numeric_limits<int64_t>::max();
+  bool non_vuoti = false;
+  std::optional<int> tipo;
+  bool comprende(int64_t i) const { return i >= da && i <= a; }
+  bool tipo_ammesso(int t) const { return !tipo || *tipo == t; }
+};
+
+bool termina_con(std::string_view s, std::string_view coda) {
+  return s.size() >= coda.size() && s.substr(s.size() - coda.size()) == coda;
+}
+
+// The kind from the name the build gives each file.
+std::string specie_dal_nome(const std::string& file) {
+  if (termina_con(file, "_linea.dat")) return "plan";
+  if (termina_con(file, ".sim")) return "table";
+  if (termina_con(file, ".dat")) return "cells";
+  return "";
+}
+
+const char* nome_tipo(int tipo) {
+  switch (tipo) {
+    case 1:
+      return "signal";
+    case 2:
+      return "slowdown end";
+    case 3:
+      return "slowdown start";
+    case 4:
+      return "slowdown warning board";
+    case 5:
+      return "slowdown approach";
+    case 6:
+      return "maximum-speed indicator";
+    case 10:
+      return "station";
+    case 11:
+      return "tunnel light";
+    case 12:
+      return "code point";
+    case 13:
+      return "code point without code";
+    case 14:
+      return "sign";
+    default:
+      return nullptr;
+  }
+}
+
+// Table texts are 8-bit; JSON wants UTF-8, so each byte is read as Latin-1.
+std::string utf8_da_latin1(const std::string& s) {
+  std::string u;
+  for (unsigned char c : s) {
+    if (c < 0x80) {
+      u += static_cast<char>(c);
+    } else {
+      u += static_cast<char>(0xC0 | (c >> 6));
+      u += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return u;
+}
+
+// Shortest text that reads back as the same double, without an exponent for
+// the sizes a route has.
+std::string reale(double v) {
+  char b[400];
+  const bool fisso = std::isfinite(v) && std::fabs(v) < 1e16;
+  auto r = std::to_chars(b, b + sizeof b, v, fisso ? std::chars_format::fixed : std::chars_format::general);
+  return std::string(b, r.ptr);
+}
+
+// Nearly every cell carries the profile bytes; a cell is empty when it holds
+// nothing else.
+bool cella_vuota(const cella& c) {
+  return c.tipo == 0 && c.dato1 == 0 && c.dato2 == 0 && c.dato3 == 0 && c.dato4 == 0 && c.tempo == 0 &&
+         c.avviso == 0 && c.galleria == 0;
+}
+
+int mostra_celle(const std::vector<cella>& celle, const filtro& f, bool come_json, const std::string& file) {
+  json voci = json::array();
+  std::string testo;
+  for (size_t n = 0; n < celle.size(); ++n) {
+    const auto i = static_cast<int64_t>(n);
+    const cella& c = celle[n];
+    if (!f.comprende(i) || (f.non_vuoti && cella_vuota(c)) || !f.tipo_ammesso(c.tipo)) continue;
+    if (come_json) {
+      voci.push_back({{"index", i},
+                      {"tipo", c.tipo},
+                      {"dato1", c.dato1},
+                      {"dato2", c.dato2},
+                      {"dato3", c.dato3},
+                      {"dato4", c.dato4},
+                      {"tempo", c.tempo},
+                      {"avviso", c.avviso},
+                      {"galleria", c.galleria},
+                      {"vel_limite", c.vel_limite},
+                      {"pendenza", c.pendenza},
+                      {"aderenza", c.aderenza}});
+      continue;
+    }
+    testo +=
+        "cell " + std::to_string(i) + " at " + std::to_string(i * 50) + " m: tipo=" + std::to_string(c.tipo);
+    if (const char* nome = nome_tipo(c.tipo)) testo += std::string(" (") + nome + ")";
+    testo += " dato1=" + std::to_string(c.dato1) + " dato2=" + std::to_string(c.dato2) +
+             " dato3=" + std::to_string(c.dato3) + " dato4=" + std::to_string(c.dato4) +
+             " tempo=" + std::to_string(c.tempo) + " avviso=" + std::to_string(c.avviso) +
+             " galleria=" + std::to_string(c.galleria) + " vel_limite=" + std::to_string(c.vel_limite) +
+             " pendenza=" + std::to_string(c.pendenza) + " aderenza=" + std::to_string(c.aderenza) + "\n";
+  }
+  if (come_json) {
+    std::cout << json{{"file", file}, {"kind", "cells"}, {"count", celle.size()}, {"cells", voci}}.dump(
+                     2, ' ', false, json::error_handler_t::replace)
+              << std::endl;
+  } else {
+    std::cout << testo << std::flush;
+  }
+  return stato_pulito;
+}
+
+bool riga_vuota(const riga_scenario& r) {
+  return r.tipo == 0 && r.inizio == 0 && r.fine == 0 && r.posizione_stazione == 0 && r.tps == 0 &&
+         r.nome.empty() && r.d2_a == 0 && r.d3_a == 0 && r.d1_b == 0 && r.d2_b == 0 && r.d3_b == 0 &&
+         r.rap == 0 && r.ac == 0 && r.mar == 0 && r.tab == 0 && r.orario == 0;
+}
+
+int mostra_tabella(const tabella& t, const filtro& f, bool come_json, const std::string& file) {
+  json voci = json::array();
+  std::string testo;
+  for (size_t n = 0; n < t.size(); ++n) {
+    const auto i = static_cast<int64_t>(n);
+    const riga_scenario& r = t[n];
+    if (!f.comprende(i) || (f.non_vuoti && riga_vuota(r)) || !f.tipo_ammesso(r.tipo)) continue;
+    if (come_json) {
+      voci.push_back({{"index", i},
+                      {"tipo", r.tipo},
+                      {"inizio", r.inizio},
+                      {"fine", r.fine},
+                      {"posizione_stazione", r.posizione_stazione},
+                      {"tps", r.tps},
+                      {"nome", utf8_da_latin1(r.nome)},
+                      {"d2_a", r.d2_a},
+                      {"d3_a", r.d3_a},
+                      {"d1_b", r.d1_b},
+                      {"d2_b", r.d2_b},
+                      {"d3_b", r.d3_b},
+                      {"rap", r.rap},
+                      {"ac", r.ac},
+                      {"mar", r.mar},
+                      {"tab", r.tab},
+                      {"orario", r.orario}});
+      continue;
+    }
+    testo += "row " + std::to_string(i) + ": tipo=" + std::to_string(r.tipo) +
+             " inizio=" + std::to_string(r.inizio) + " fine=" + std::to_string(r.fine) +
+             " posizione_stazione=" + std::to_string(r.posizione_stazione) + " tps=" + std::to_string(r.tps) +
+             " nome=" + citato(r.nome) + " d2_a=" + std::to_string(r.d2_a) +
+             " d3_a=" + std::to_string(r.d3_a) + " d1_b=" + std::to_string(r.d1_b) +
+             " d2_b=" + std::to_string(r.d2_b) + " d3_b=" + std::to_string(r.d3_b) +
+             " rap=" + std::to_string(r.rap) + " ac=" + std::to_string(r.ac) +
+             " mar=" + std::to_string(r.mar) + " tab=" + std::to_string(r.tab) +
+             " orario=" + std::to_string(r.orario) + "\n";
+  }
+  if (come_json) {
+    std::cout << json{{"file", file}, {"kind", "table"}, {"count", t.size()}, {"rows", voci}}.dump(
+                     2, ' ', false, json::error_handler_t::replace)
+              << std::endl;
+  } else {
+    std::cout << testo << std::flush;
+  }
+  return stato_pulito;
+}
+
+std::string testo_elemento(const elemento& e) {
+  switch (e.specie) {
+    case specie_elemento::vuoto:
+      return "empty";
+    case specie_elemento::intero:
+      return std::to_string(static_cast<int>(e.valore)) + " (integer)";
+    case specie_elemento::reale:
+      return reale(e.valore);
+  }
+  return "";
+}
+
+const char* nome_specie(specie_elemento s) {
+  switch (s) {
+    case specie_elemento::vuoto:
+      return "empty";
+    case specie_elemento::intero:
+      return "integer";
+    case specie_elemento::reale:
+      return "double";
+  }
+  return "";
+}
+
+int mostra_piano(const tracciato_t& t, const filtro& f, bool come_json, const std::string& file) {
+  json voci = json::array();
+  std::string testo;
+  for (int32_t m = 0; m <= t.ultimo_metro(); ++m) {
+    const elemento& x = t.at(m, 0);
+    const elemento& y = t.at(m, 1);
+    if (!f.comprende(m)) continue;
+    if (f.non_vuoti && x.specie == specie_elemento::vuoto && y.specie == specie_elemento::vuoto) continue;
+    if (come_json) {
+      auto valore = [](const elemento& e) {
+        return e.specie == specie_elemento::vuoto ? json(nullptr) : json(e.valore);
+      };
+      voci.push_back({{"index", m},
+                      {"x", valore(x)},
+                      {"x_kind", nome_specie(x.specie)},
+                      {"y", valore(y)},
+                      {"y_kind", nome_specie(y.specie)}});
+      continue;
+    }
+    testo += "metre " + std::to_string(m) + ": x=" + testo_elemento(x) + " y=" + testo_elemento(y) + "\n";
+  }
+  if (come_json) {
+    std::cout << json{{"file", file}, {"kind", "plan"}, {"count", t.ultimo_metro() + 1}, {"metres", voci}}
+                     .dump(2, ' ', false, json::error_handler_t::replace)
+              << std::endl;
+  } else {
+    std::cout << testo << std::flush;
+  }
+  return stato_pulito;
+}
+
+template <typename T>
+int rifiuta(const std::string& file, const std::string& specie, const decodificato<T>& d) {
+  return errore(file, "not a " + specie + " file: " + d.errore);
+}
+
+int esegui(const opzioni& o) {
+  std::string specie = o.specie.empty() ? specie_dal_nome(o.file) : o.specie;
+  if (specie.empty())
+    return errore_uso("cannot tell the kind of " + o.file +
+                      " from its name (_linea.dat, .sim or .dat); give --kind plan|table|cells");
+  filtro f;
+  if (o.opzione_da->count() > 0) f.da = o.da;
+  if (o.opzione_a->count() > 0) f.a = o.a;
+  if (f.da > f.a)
+    return errore_uso("--from " + std::to_string(f.da) + " is beyond --to " + std::to_string(f.a));
+  f.non_vuoti = o.non_vuoti;
+  if (o.opzione_tipo->count() > 0) {
+    if (specie == "plan") return errore_uso("--tipo applies to cells and table rows, not to the plan");
+    f.tipo = o.tipo;
+  }
+
+  std::string dati;
+  try {
+    dati = leggi_file(o.file);
+  } catch (const std::system_error& e) {
+    return errore(o.file, "cannot read: " + e.code().message());
+  }
+
+  if (specie == "cells") {
+    auto d = decodifica_percorso(dati);
+    return d.ok() ? mostra_celle(d.valore, f, o.json, o.file) : rifiuta(o.file, specie, d);
+  }
+  if (specie == "table") {
+    auto d = decodifica_tabella(dati);
+    return d.ok() ? mostra_tabella(d.valore, f, o.json, o.file) : rifiuta(o.file, specie, d);
+  }
+  auto d = decodifica_tracciato(dati);
+  return d.ok() ? mostra_piano(d.valore, f, o.json, o.file) : rifiuta(o.file, specie, d);
+}
+
+}  // namespace
+
+comando aggiungi_inspect(CLI::App& app) {
+  auto o = std::make_shared<opzioni>();
+  CLI::App* s =
+      app.add_subcommand("inspect", "Show what a scenario file holds, one cell, row or metre per line");
+  s->add_option("FILE", o->file, "Scenario file: NAME_linea.dat (plan), NAME.sim (table), NAME.dat (cells)")
+      ->required();
+  s->add_option("--kind", o->specie, "Kind of file, when its name does not tell")
+      ->check(CLI::IsMember({"plan", "table", "cells"}));
+  s->add_flag("--json", o->json, "Print one JSON object instead of text");
+  o->opzione_da =
+      s->add_option("--from", o->da, "First cell, row or metre to show")->check(CLI::NonNegativeNumber);
+  o->opzione_a =
+      s->add_option("--to", o->a, "Last cell, row or metre to show")->check(CLI::NonNegativeNumber);
+  s->add_flag("--non-empty", o->non_vuoti,
+              "Only cells holding more than the profile bytes (vel_limite, pendenza, aderenza), rows with "
+              "any value, metres with a value");
+  o->opzione_tipo =
+      s->add_option("--tipo", o->tipo, "Only cells or rows of this tipo")->check(CLI::Range(0, 255));
+  s->footer(
+      "Cells are shown as 'cell N at P m: tipo=T (kind) dato1=... aderenza=...', rows as\n"
+      "'row N: tipo=... nome=\"...\" ... orario=...', metres as 'metre M: x=... y=...' where an\n"
+      "element is a double, 'V (integer)' or 'empty'.\n"
+      "A file whose size does not fit its kind is rejected: cells come in 15 bytes each, the table\n"
+      "has exactly 87 rows, the plan is a whole number of elements, as many x as y.\n"
+      "Exit status: 0 shown; 1 the file cannot be read or does not fit its kind; 64 bad arguments.");
+  return {s, [o] { return esegui(*o); }};
+}
+
+}  // namespace autori
