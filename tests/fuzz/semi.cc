@@ -1,14 +1,20 @@
-// Writes the seed corpus of fuzz_costruzione into the folder given: the
-// shipped documents, and small descriptions that reach every record kind.
-// An input is the line description, a NUL, the train description; a further
-// NUL and "0" build without the plan.
+// Writes the seed corpora into the folder given. For fuzz_costruzione
+// (costruzione/): the shipped documents, and small descriptions that reach
+// every record kind; an input is the line description, a NUL, the train
+// description, and a further NUL and "0" build without the plan. For
+// fuzz_decodifica (decodifica/): a selector byte, then the cells and the
+// table of the small build and a plan of a few metres.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "app/file.h"
+#include "app/nomi_file.h"
 #include "documents/documenti.h"
+#include "output/finitura.h"
+#include "output/scrittori.h"
 
 namespace {
 std::string righe(const std::vector<std::string>& r) {
@@ -43,6 +49,30 @@ struct seme {
   const char* nome;
   std::string dati;
 };
+
+void scrivi_semi(const std::filesystem::path& cartella, const std::vector<seme>& semi) {
+  std::filesystem::create_directories(cartella);
+  for (const seme& s : semi) std::ofstream(cartella / s.nome, std::ios::binary) << s.dati;
+}
+
+// The scenario files of a small build, and a plan short enough to mutate.
+std::vector<seme> semi_decodifica(const std::string& linea, const std::string& treno) {
+  archivio_memoria m;
+  costruzione c("cartella", "Valmora2", "1552");
+  c.archivio_file = &m;
+  m.sostituisci(nomi::descrizione_linea(c), linea);
+  m.sostituisci(nomi::descrizione_treno(c), treno);
+  memorizza_percorso(c, 0);
+  tracciato_t t;
+  t.crea(3);
+  t.at(0, 0) = {specie_elemento::intero, 0.0};
+  t.at(1, 1) = {specie_elemento::intero, 1.0};
+  t.at(2, 0) = {specie_elemento::reale, 0.5};
+  t.at(2, 1) = {specie_elemento::reale, -1e300};
+  return {{"celle", std::string(1, '\0') + m.leggi(nomi::percorso_dat(c))},
+          {"tabella", std::string(1, '\1') + m.leggi(nomi::tabella_sim(c))},
+          {"tracciato", std::string(1, '\2') + codifica_tracciato(t)}};
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,7 +102,7 @@ int main(int argc, char** argv) {
       {"vuota", nul},
   };
   const std::filesystem::path cartella = argv[1];
-  std::filesystem::create_directories(cartella);
-  for (const seme& s : semi) std::ofstream(cartella / s.nome, std::ios::binary) << s.dati;
+  scrivi_semi(cartella / "costruzione", semi);
+  scrivi_semi(cartella / "decodifica", semi_decodifica(linea, treno));
   return 0;
 }
