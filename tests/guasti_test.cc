@@ -28,6 +28,7 @@
 
 #include "aiuti.h"
 #include "app/avvio.h"
+#include "app/errore.h"
 #include "app/file.h"
 #include "app/nomi_file.h"
 #include "documents/documenti.h"
@@ -465,8 +466,7 @@ uscita_programma esegui_programma(
 }
 
 void verifica_uscita(const uscita_programma& u, int atteso, const std::string& nome) {
-  EXPECT_NE(u.stato, 0) << u.errore;
-  EXPECT_NE(u.stato, -1) << "the program must end by itself, not by a signal";
+  EXPECT_EQ(u.stato, uscita_sistema) << u.errore;
   EXPECT_NE(u.errore.find(std::strerror(atteso)), std::string::npos) << u.errore;
   EXPECT_NE(u.errore.find(nome), std::string::npos) << u.errore;
   EXPECT_EQ(u.errore.find("Errore n."), std::string::npos) << "a file-system failure is not errore";
