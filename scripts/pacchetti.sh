@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Installs the Debian packages the caller names that are not installed yet.
 # Sourced by the other scripts, not run.
 

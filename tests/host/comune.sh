@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the host tests: temporary folders, runs of a program in its own
 # folder, and checks that report every failure of a case before it ends.
 # Sourced, not run.

@@ -10,6 +10,7 @@
 # cartella_bloccata   a folder where a file cannot be written
 # errore              the text and status of errore
 
+# shellcheck source=tests/host/comune.sh
 source "$(dirname "$0")/comune.sh"
 
 caso=$1

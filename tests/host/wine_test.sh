@@ -10,6 +10,7 @@
 # cartella_bloccata  the same where a file cannot be written: the system's box
 # errore             errore's message box, found, read and dismissed by a key
 
+# shellcheck source=tests/host/comune.sh
 source "$(dirname "$0")/comune.sh"
 
 caso=$1
@@ -47,7 +48,7 @@ prepara() {
   ferma_ambiente
   mkdir -p "$stato_wine"
   # The prefix is made without a display: nothing of it needs one.
-  (unset DISPLAY && wineboot -i) >>"$registro_wine" 2>&1 || fallisci "wineboot -i non riesce"
+  (unset DISPLAY && wineboot -i) </dev/null >>"$registro_wine" 2>&1 || fallisci "wineboot -i non riesce"
   # Debian's fonts for Wine reach windows only from the prefix's own folder.
   cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" || fallisci "caratteri di Wine mancanti"
   # A virtual desktop: on a bare X server every window close stalls about 2 s.
@@ -55,7 +56,7 @@ prepara() {
     >"$stato_wine/desktop.reg"
   printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="800x600"\r\n' \
     >>"$stato_wine/desktop.reg"
-  (unset DISPLAY && wine regedit /S "$stato_wine/desktop.reg") >>"$registro_wine" 2>&1 ||
+  (unset DISPLAY && wine regedit /S "$stato_wine/desktop.reg") </dev/null >>"$registro_wine" 2>&1 ||
     fallisci "il registro non accetta il desktop virtuale"
   wineserver -w
   # A display of our own, wherever there is a free number.
@@ -69,8 +70,9 @@ prepara() {
   done
   [ -s "$stato_wine/display" ] || fallisci "Xvfb non parte: $(cat "$stato_wine/xvfb.log")"
   # A server that stays between tests, and its desktop started once.
-  export DISPLAY=:$(cat "$stato_wine/display")
-  wineserver -p >>"$registro_wine" 2>&1
+  DISPLAY=:$(cat "$stato_wine/display")
+  export DISPLAY
+  wineserver -p </dev/null >>"$registro_wine" 2>&1
   wine "$windows/osserva_finestre.exe" 0 >>"$registro_wine" 2>&1 </dev/null
 }
 
@@ -79,7 +81,8 @@ usa_ambiente() {
     fallisci "ambiente Wine non preparato (ospite_wine.prepara)"
     fine_caso
   }
-  export DISPLAY=:$(cat "$stato_wine/display")
+  DISPLAY=:$(cat "$stato_wine/display")
+  export DISPLAY
   # Without a display a message box returns at once, unseen: make sure it is there.
   xdotool getmouselocation >/dev/null 2>&1 || {
     fallisci "il display $DISPLAY non risponde"
@@ -91,7 +94,7 @@ usa_ambiente() {
 # which reports the message box if one comes; a key press on the display
 # closes it. Sets stato and osservato (the observer's lines).
 esegui_wine() {
-  local programma=$1 uscite osservatore pid_programma pid_osservatore i
+  local programma=$1 uscite pid_programma pid_osservatore
   nuova_cartella uscite
   (cd "$uscite" && timeout 120 wine "$programma" >"$uscite/stdout" 2>"$uscite/stderr" </dev/null) &
   pid_programma=$!
@@ -101,7 +104,7 @@ esegui_wine() {
     if ! kill -0 "$pid_osservatore" 2>/dev/null; then
       # A box is up, or the observer gave up: press Return, a few times at
       # most in case the box did not have the focus yet.
-      for i in 1 2 3; do
+      for _ in 1 2 3; do
         grep -q '^messaggio' "$uscite/osservato" || break
         xdotool key Return
         for _ in $(seq 50); do
@@ -208,4 +211,9 @@ case $caso in
     exit 2
     ;;
 esac
+# Wine stays quiet unless a case fails.
+if [ "$fallimenti" -ne 0 ] && [ -s "$registro_wine" ]; then
+  echo "--- ultime righe di $registro_wine" >&2
+  tail -n 20 "$registro_wine" >&2
+fi
 fine_caso
