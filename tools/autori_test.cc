@@ -243,6 +243,24 @@ INSTANTIATE_TEST_SUITE_P(
             "{T}: error: code 25: a field that is malformed, out of range or missing, or a description that "
             "cannot be read: {T} does not exist",
             false, true},
+        // A code the finishing pass records has no record, whatever record an
+        // earlier code pointed at (here a 15 in the last train record).
+        caso_codice{"c12_after_a_15", linea_pulita,
+                    treno_con({"rallentamento, 5000, 120, 400, 0, 0, 0", segnale(4650), segnale(4700),
+                               segnale(4750), "velocita, 20000, 100"}),
+                    2,
+                    "{T}: error: code 12: no free cell for a code point before a slowdown start at 5050 m"},
+        // The record of a code 15 in the line belongs to neither of these.
+        caso_codice{"c2_after_a_15",
+                    linea_generale({"lunghezza percorso, 10000", "progressiva chilometrica uno, 120, 50, 0",
+                                    "[pendenze]", "pendenza, 20000, 0"}),
+                    treno_pulito, 2,
+                    "{L}: error: code 2: a chainage section's start or difference is not a multiple of 50"},
+        caso_codice{
+            "c25_train_missing_after_a_15", linea_con({"pendenza, 20000, 0"}), treno_pulito, 2,
+            "{T}: error: code 25: a field that is malformed, out of range or missing, or a description that "
+            "cannot be read: {T} does not exist",
+            false, true},
         caso_codice{"c101_line_missing", linea_pulita, treno_pulito, 1,
                     "{L}: error: code 101: the line description does not exist", true, false},
         // The preamble runs out on its second token.

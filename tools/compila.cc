@@ -131,7 +131,11 @@ esito_compile esito_di(const costruzione& c, const ingresso& linea, const ingres
   // The record the compilers point at belongs to the code only when a
   // compiler recorded it: code 2 and the finishing pass come later and keep
   // no record of their own.
-  const bool di_compilatore = codice != 2 && codice != 11 && codice != 12 && codice != 13 && codice < 1250;
+  // A missing train description is the one thing sure to be wrong when its
+  // reading fails, whatever record an earlier code pointed at.
+  const bool treno_mancante = codice == 25 && !treno.contenuto && linea.contenuto;
+  const bool di_compilatore =
+      codice != 2 && codice != 11 && codice != 12 && codice != 13 && codice < 1250 && !treno_mancante;
   const ingresso* sorgente = c.documento_errore == 1 ? &linea : c.documento_errore == 2 ? &treno : nullptr;
   if (di_compilatore && sorgente != nullptr && sorgente->contenuto) {
     e.file_sorgente = sorgente->dato;
