@@ -14,4 +14,11 @@ cmake --preset windows
 cmake --build --preset windows --parallel 2
 ctest --preset default
 
-# The sanitizer run (preset sanitize) goes here.
+# A short fuzz run of the build and of the decoders (clang, libFuzzer).
+tests/fuzz/breve.sh 60
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer;
+# the Wine tests ran above.
+cmake --preset sanitize -DVALMORA_TEST_WINE=OFF
+cmake --build --preset sanitize --parallel 2
+ctest --preset sanitize
