@@ -11,7 +11,7 @@ radice=$(cd "$(dirname "$0")/../.." && pwd)
 costruzione=${VALMORA_FUZZ_BUILD:-$radice/build/fuzz}
 budget=${1:-60}
 
-CXX=${CXX_FUZZ:-clang++} cmake -S "$radice" -B "$costruzione" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+CXX=${CXX_FUZZ:-clang++} cmake -S "$radice" -B "$costruzione" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVALMORA_FUZZ=ON -DVALMORA_TESTS=OFF -DVALMORA_TOOLS=OFF >/dev/null
 cmake --build "$costruzione" -j2 --target valmora_fuzz
 

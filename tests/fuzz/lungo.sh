@@ -14,7 +14,7 @@ b=${1:?target: costruzione or decodifica}
 durata=${2:-3600}
 unisci=${3:-}
 
-CXX=${CXX_FUZZ:-clang++} cmake -S "$radice" -B "$costruzione" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+CXX=${CXX_FUZZ:-clang++} cmake -S "$radice" -B "$costruzione" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVALMORA_FUZZ=ON -DVALMORA_TESTS=OFF -DVALMORA_TOOLS=OFF >/dev/null
 cmake --build "$costruzione" -j2 --target "fuzz_$b"
 
