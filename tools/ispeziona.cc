@@ -111,45 +111,67 @@ bool cella_vuota(const cella& c) {
          c.avviso == 0 && c.galleria == 0;
 }
 
-int mostra_celle(const std::vector<cella>& celle, const filtro& f, bool come_json, const std::string& file) {
-  json voci = json::array();
-  std::string testo;
+// Entries go out one per line as they are made, in text or as one JSON
+// object whose array holds one entry per line: a whole plan is never held
+// twice in memory.
+class elenco {
+ public:
+  elenco(bool json, const std::string& file, const char* specie, size_t totale, const char* chiave)
+      : json_(json) {
+    if (!json_) return;
+    std::string testa = json::object({{"file", file}, {"kind", specie}, {"count", totale}})
+                            .dump(-1, ' ', false, json::error_handler_t::replace);
+    testa.pop_back();
+    std::cout << testa << ",\"" << chiave << "\":[";
+  }
+  bool come_json() const { return json_; }
+  void riga(const std::string& testo) { std::cout << testo << '\n'; }
+  void voce(const json& j) {
+    std::cout << (primo_ ? "\n" : ",\n") << j.dump(-1, ' ', false, json::error_handler_t::replace);
+    primo_ = false;
+  }
+  int chiudi() {
+    if (json_) std::cout << (primo_ ? "]}" : "\n]}") << '\n';
+    std::cout << std::flush;
+    return stato_pulito;
+  }
+
+ private:
+  bool json_;
+  bool primo_ = true;
+};
+
+int mostra_celle(const std::vector<cella>& celle, const filtro& f, elenco uscita) {
   for (size_t n = 0; n < celle.size(); ++n) {
     const auto i = static_cast<int64_t>(n);
     const cella& c = celle[n];
     if (!f.comprende(i) || (f.non_vuoti && cella_vuota(c)) || !f.tipo_ammesso(c.tipo)) continue;
-    if (come_json) {
-      voci.push_back({{"index", i},
-                      {"tipo", c.tipo},
-                      {"dato1", c.dato1},
-                      {"dato2", c.dato2},
-                      {"dato3", c.dato3},
-                      {"dato4", c.dato4},
-                      {"tempo", c.tempo},
-                      {"avviso", c.avviso},
-                      {"galleria", c.galleria},
-                      {"vel_limite", c.vel_limite},
-                      {"pendenza", c.pendenza},
-                      {"aderenza", c.aderenza}});
+    if (uscita.come_json()) {
+      uscita.voce({{"index", i},
+                   {"tipo", c.tipo},
+                   {"dato1", c.dato1},
+                   {"dato2", c.dato2},
+                   {"dato3", c.dato3},
+                   {"dato4", c.dato4},
+                   {"tempo", c.tempo},
+                   {"avviso", c.avviso},
+                   {"galleria", c.galleria},
+                   {"vel_limite", c.vel_limite},
+                   {"pendenza", c.pendenza},
+                   {"aderenza", c.aderenza}});
       continue;
     }
-    testo +=
+    std::string t =
         "cell " + std::to_string(i) + " at " + std::to_string(i * 50) + " m: tipo=" + std::to_string(c.tipo);
-    if (const char* nome = nome_tipo(c.tipo)) testo += std::string(" (") + nome + ")";
-    testo += " dato1=" + std::to_string(c.dato1) + " dato2=" + std::to_string(c.dato2) +
-             " dato3=" + std::to_string(c.dato3) + " dato4=" + std::to_string(c.dato4) +
-             " tempo=" + std::to_string(c.tempo) + " avviso=" + std::to_string(c.avviso) +
-             " galleria=" + std::to_string(c.galleria) + " vel_limite=" + std::to_string(c.vel_limite) +
-             " pendenza=" + std::to_string(c.pendenza) + " aderenza=" + std::to_string(c.aderenza) + "\n";
+    if (const char* nome = nome_tipo(c.tipo)) t += std::string(" (") + nome + ")";
+    t += " dato1=" + std::to_string(c.dato1) + " dato2=" + std::to_string(c.dato2) +
+         " dato3=" + std::to_string(c.dato3) + " dato4=" + std::to_string(c.dato4) +
+         " tempo=" + std::to_string(c.tempo) + " avviso=" + std::to_string(c.avviso) +
+         " galleria=" + std::to_string(c.galleria) + " vel_limite=" + std::to_string(c.vel_limite) +
+         " pendenza=" + std::to_string(c.pendenza) + " aderenza=" + std::to_string(c.aderenza);
+    uscita.riga(t);
   }
-  if (come_json) {
-    std::cout << json{{"file", file}, {"kind", "cells"}, {"count", celle.size()}, {"cells", voci}}.dump(
-                     2, ' ', false, json::error_handler_t::replace)
-              << std::endl;
-  } else {
-    std::cout << testo << std::flush;
-  }
-  return stato_pulito;
+  return uscita.chiudi();
 }
 
 bool riga_vuota(const riga_scenario& r) {
@@ -158,51 +180,42 @@ bool riga_vuota(const riga_scenario& r) {
          r.rap == 0 && r.ac == 0 && r.mar == 0 && r.tab == 0 && r.orario == 0;
 }
 
-int mostra_tabella(const tabella& t, const filtro& f, bool come_json, const std::string& file) {
-  json voci = json::array();
-  std::string testo;
+int mostra_tabella(const tabella& t, const filtro& f, elenco uscita) {
   for (size_t n = 0; n < t.size(); ++n) {
     const auto i = static_cast<int64_t>(n);
     const riga_scenario& r = t[n];
     if (!f.comprende(i) || (f.non_vuoti && riga_vuota(r)) || !f.tipo_ammesso(r.tipo)) continue;
-    if (come_json) {
-      voci.push_back({{"index", i},
-                      {"tipo", r.tipo},
-                      {"inizio", r.inizio},
-                      {"fine", r.fine},
-                      {"posizione_stazione", r.posizione_stazione},
-                      {"tps", r.tps},
-                      {"nome", utf8_da_latin1(r.nome)},
-                      {"d2_a", r.d2_a},
-                      {"d3_a", r.d3_a},
-                      {"d1_b", r.d1_b},
-                      {"d2_b", r.d2_b},
-                      {"d3_b", r.d3_b},
-                      {"rap", r.rap},
-                      {"ac", r.ac},
-                      {"mar", r.mar},
-                      {"tab", r.tab},
-                      {"orario", r.orario}});
+    if (uscita.come_json()) {
+      uscita.voce({{"index", i},
+                   {"tipo", r.tipo},
+                   {"inizio", r.inizio},
+                   {"fine", r.fine},
+                   {"posizione_stazione", r.posizione_stazione},
+                   {"tps", r.tps},
+                   {"nome", utf8_da_latin1(r.nome)},
+                   {"d2_a", r.d2_a},
+                   {"d3_a", r.d3_a},
+                   {"d1_b", r.d1_b},
+                   {"d2_b", r.d2_b},
+                   {"d3_b", r.d3_b},
+                   {"rap", r.rap},
+                   {"ac", r.ac},
+                   {"mar", r.mar},
+                   {"tab", r.tab},
+                   {"orario", r.orario}});
       continue;
     }
-    testo += "row " + std::to_string(i) + ": tipo=" + std::to_string(r.tipo) +
-             " inizio=" + std::to_string(r.inizio) + " fine=" + std::to_string(r.fine) +
-             " posizione_stazione=" + std::to_string(r.posizione_stazione) + " tps=" + std::to_string(r.tps) +
-             " nome=" + citato(r.nome) + " d2_a=" + std::to_string(r.d2_a) +
-             " d3_a=" + std::to_string(r.d3_a) + " d1_b=" + std::to_string(r.d1_b) +
-             " d2_b=" + std::to_string(r.d2_b) + " d3_b=" + std::to_string(r.d3_b) +
-             " rap=" + std::to_string(r.rap) + " ac=" + std::to_string(r.ac) +
-             " mar=" + std::to_string(r.mar) + " tab=" + std::to_string(r.tab) +
-             " orario=" + std::to_string(r.orario) + "\n";
+    uscita.riga("row " + std::to_string(i) + ": tipo=" + std::to_string(r.tipo) +
+                " inizio=" + std::to_string(r.inizio) + " fine=" + std::to_string(r.fine) +
+                " posizione_stazione=" + std::to_string(r.posizione_stazione) +
+                " tps=" + std::to_string(r.tps) + " nome=" + citato(r.nome) +
+                " d2_a=" + std::to_string(r.d2_a) + " d3_a=" + std::to_string(r.d3_a) +
+                " d1_b=" + std::to_string(r.d1_b) + " d2_b=" + std::to_string(r.d2_b) +
+                " d3_b=" + std::to_string(r.d3_b) + " rap=" + std::to_string(r.rap) +
+                " ac=" + std::to_string(r.ac) + " mar=" + std::to_string(r.mar) +
+                " tab=" + std::to_string(r.tab) + " orario=" + std::to_string(r.orario));
   }
-  if (come_json) {
-    std::cout << json{{"file", file}, {"kind", "table"}, {"count", t.size()}, {"rows", voci}}.dump(
-                     2, ' ', false, json::error_handler_t::replace)
-              << std::endl;
-  } else {
-    std::cout << testo << std::flush;
-  }
-  return stato_pulito;
+  return uscita.chiudi();
 }
 
 std::string testo_elemento(const elemento& e) {
@@ -229,35 +242,26 @@ const char* nome_specie(specie_elemento s) {
   return "";
 }
 
-int mostra_piano(const tracciato_t& t, const filtro& f, bool come_json, const std::string& file) {
-  json voci = json::array();
-  std::string testo;
+int mostra_piano(const tracciato_t& t, const filtro& f, elenco uscita) {
+  auto valore = [](const elemento& e) {
+    return e.specie == specie_elemento::vuoto ? json(nullptr) : json(e.valore);
+  };
   for (int32_t m = 0; m <= t.ultimo_metro(); ++m) {
     const elemento& x = t.at(m, 0);
     const elemento& y = t.at(m, 1);
     if (!f.comprende(m)) continue;
     if (f.non_vuoti && x.specie == specie_elemento::vuoto && y.specie == specie_elemento::vuoto) continue;
-    if (come_json) {
-      auto valore = [](const elemento& e) {
-        return e.specie == specie_elemento::vuoto ? json(nullptr) : json(e.valore);
-      };
-      voci.push_back({{"index", m},
-                      {"x", valore(x)},
-                      {"x_kind", nome_specie(x.specie)},
-                      {"y", valore(y)},
-                      {"y_kind", nome_specie(y.specie)}});
+    if (uscita.come_json()) {
+      uscita.voce({{"index", m},
+                   {"x", valore(x)},
+                   {"x_kind", nome_specie(x.specie)},
+                   {"y", valore(y)},
+                   {"y_kind", nome_specie(y.specie)}});
       continue;
     }
-    testo += "metre " + std::to_string(m) + ": x=" + testo_elemento(x) + " y=" + testo_elemento(y) + "\n";
+    uscita.riga("metre " + std::to_string(m) + ": x=" + testo_elemento(x) + " y=" + testo_elemento(y));
   }
-  if (come_json) {
-    std::cout << json{{"file", file}, {"kind", "plan"}, {"count", t.ultimo_metro() + 1}, {"metres", voci}}
-                     .dump(2, ' ', false, json::error_handler_t::replace)
-              << std::endl;
-  } else {
-    std::cout << testo << std::flush;
-  }
-  return stato_pulito;
+  return uscita.chiudi();
 }
 
 template <typename T>
@@ -290,14 +294,20 @@ int esegui(const opzioni& o) {
 
   if (specie == "cells") {
     auto d = decodifica_percorso(dati);
-    return d.ok() ? mostra_celle(d.valore, f, o.json, o.file) : rifiuta(o.file, specie, d);
+    if (!d.ok()) return rifiuta(o.file, specie, d);
+    return mostra_celle(d.valore, f, elenco(o.json, o.file, "cells", d.valore.size(), "cells"));
   }
   if (specie == "table") {
     auto d = decodifica_tabella(dati);
-    return d.ok() ? mostra_tabella(d.valore, f, o.json, o.file) : rifiuta(o.file, specie, d);
+    if (!d.ok()) return rifiuta(o.file, specie, d);
+    return mostra_tabella(d.valore, f, elenco(o.json, o.file, "table", d.valore.size(), "rows"));
   }
   auto d = decodifica_tracciato(dati);
-  return d.ok() ? mostra_piano(d.valore, f, o.json, o.file) : rifiuta(o.file, specie, d);
+  if (!d.ok()) return rifiuta(o.file, specie, d);
+  dati.clear();
+  dati.shrink_to_fit();
+  const auto metri = static_cast<size_t>(d.valore.ultimo_metro()) + 1;
+  return mostra_piano(d.valore, f, elenco(o.json, o.file, "plan", metri, "metres"));
 }
 
 }  // namespace
