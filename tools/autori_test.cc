@@ -639,6 +639,15 @@ TEST(Documents, ByteForByteAsTheProductWritesThem) {
   EXPECT_EQ(u.out, elenco);
 }
 
+TEST(Documents, AFolderThatCannotBeMadeIsAnError) {
+  prova::cartella dir;
+  prova::scrivi(dir / "file", "not a folder");
+  const prova::uscita u = autori({"documents", (dir / "file").string()});
+  EXPECT_EQ(u.stato, 1);
+  EXPECT_EQ(u.out, "");
+  EXPECT_EQ(u.err.rfind("autori: error: ", 0), 0u) << u.err;
+}
+
 // The tool compiling the documents it wrote and the product's own run give the
 // same outcome and, when the build is clean, the same bytes.
 TEST(Documents, CompiledByTheToolAsByTheProduct) {
