@@ -23,14 +23,15 @@ std::string righe(const std::vector<std::string>& r) {
   return s;
 }
 
-std::string linea_piccola(const std::vector<std::string>& record) {
-  std::vector<std::string> r = {"linea di prova",
-                                "[generale]",
-                                "lunghezza percorso,    6000",
-                                "progressiva chilometrica uno, 1000, 1050, 0",
-                                "ripetizione segnali 9 codici, 100, 5000",
-                                "sfondo uno, 1",
-                                "[pendenze]"};
+const std::vector<std::string> generale_piccola = {"progressiva chilometrica uno, 1000, 1050, 0",
+                                                   "ripetizione segnali 9 codici, 100, 5000",
+                                                   "sfondo uno, 1"};
+
+std::string linea_piccola(const std::vector<std::string>& record,
+                          const std::vector<std::string>& generale = generale_piccola) {
+  std::vector<std::string> r = {"linea di prova", "[generale]", "lunghezza percorso,    6000"};
+  r.insert(r.end(), generale.begin(), generale.end());
+  r.push_back("[pendenze]");
   r.insert(r.end(), record.begin(), record.end());
   r.push_back("[fine]");
   return righe(r);
@@ -88,8 +89,27 @@ int main(int argc, char** argv) {
   const std::string treno =
       treno_piccolo({"velocita, 1000, 95", "aderenza, 0, 80",
                      "stazione, 4500, 2, 600, 0, 1, 0, 0,0,0, 0,0,0, 0, 14, 0, 0, SETTEBAGNI",
-                     "segnale, 1100, 2, 4, 1, 0, 0, 2, 2,0,0, 0", "abbattimento codice, 3700, 270",
+                     "segnale, 600, 2, 4, 1, 0, 0, 2, 2,0,0, 0", "abbattimento codice, 3700, 270",
                      "rallentamento, 2500, 30, 200, 9, 1, 3"});
+  // Signals packed before a slowdown board, code cuts in front of the first
+  // of them, before the slowdown's start and along its walk: the finishing
+  // pass finds no free cell (codes 11 to 13) or lowers a code point.
+  std::vector<std::string> affollati = {"rallentamento, 5000, 30, 1000, 0, 0, 0"};
+  for (int p = 3000; p <= 3750; p += 50)
+    affollati.push_back("segnale, " + std::to_string(p) + ", 2, 4, 1, 0, 0, 2, 2,0,0, 0");
+  for (int p : {2950, 3000}) affollati.push_back("abbattimento codice, " + std::to_string(p) + ", 270");
+  for (int p : {4700, 4750, 4800, 5400, 5450, 5500})
+    affollati.push_back("abbattimento codice, " + std::to_string(p) + ", 0");
+  // The three chainage sections in each order, and a difference at the top
+  // of its field.
+  const std::string progressive_ordinate = linea_piccola(
+      {}, {"progressiva chilometrica tre, 5000, 100, 0", "progressiva chilometrica due, 3000, 100, 0",
+           "progressiva chilometrica uno, 1000, 100, 1"});
+  const std::string progressive_senza_inizio = linea_piccola(
+      {}, {"progressiva chilometrica tre, 0, 500, 0", "progressiva chilometrica due, 0, 400, 0"});
+  const std::string progressiva_al_limite =
+      linea_piccola({}, {"progressiva chilometrica uno, 1000, 2147483600, 1"});
+  const std::string treno_vuoto = treno_piccolo({});
   const std::vector<seme> semi = {
       {"documenti", componi_documento(righe_linea()) + nul + componi_documento(righe_treno())},
       {"documenti_senza_tracciato",
@@ -99,6 +119,13 @@ int main(int argc, char** argv) {
       {"piccola", linea + nul + treno},
       {"piccola_senza_tracciato", linea + nul + treno + nul + "0"},
       {"solo_linea", linea},
+      {"affollata", linea_piccola({}) + nul + treno_piccolo(affollati)},
+      {"progressive_ordinate", progressive_ordinate + nul + treno_vuoto},
+      {"progressive_senza_inizio", progressive_senza_inizio + nul + treno_vuoto},
+      {"progressiva_al_limite", progressiva_al_limite + nul + treno_vuoto},
+      {"orario_fuori_misura",
+       linea_piccola({}) + nul +
+           treno_piccolo({"stazione, 4500, 2, 600, 0, 1, 0, 0,0,0, 0,0,0, 0, 1000000, 0, 0, X"})},
       {"vuota", nul},
   };
   const std::filesystem::path cartella = argv[1];
