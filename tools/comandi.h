@@ -16,5 +16,6 @@ struct comando {
 comando aggiungi_compile(CLI::App& app);
 comando aggiungi_documents(CLI::App& app);
 comando aggiungi_inspect(CLI::App& app);
+comando aggiungi_plot(CLI::App& app);
 
 }  // namespace autori

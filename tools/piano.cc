@@ -1,0 +1,372 @@
+// autori plot plan: the route seen from above.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <set>
+#include <utility>
+
+#include "disegna.h"
+#include "svg.h"
+
+namespace autori {
+
+namespace {
+
+using svg::num;
+using svg::punto;
+
+// The largest drawing of the route, in pixels, and the least it is given in
+// each direction, so that a straight route still has axes to read.
+constexpr double area_larga = 1000;
+constexpr double area_alta = 760;
+constexpr double area_minima = 240;
+constexpr double margine_sx = 76;
+constexpr double margine_dx = 200;
+constexpr double margine_su = 44;
+constexpr double margine_giu = 54;
+constexpr int32_t passo_km = 10000;
+// The most, in pixels, that the drawn route strays from its metres.
+constexpr double tolleranza = 0.4;
+
+constexpr std::string_view stile =
+    ".f{fill:none;stroke:#444;stroke-width:1}"
+    ".g{fill:none;stroke:#e4e4e4;stroke-width:1}"
+    ".r{fill:none;stroke:#1f4e9c;stroke-width:2;stroke-linejoin:round;stroke-linecap:round}"
+    ".o{fill:none;stroke:#1f4e9c;stroke-width:1.5;stroke-dasharray:5 4;opacity:.6}"
+    ".k{fill:none;stroke:#1f4e9c;stroke-width:1.5}"
+    ".s{fill:none;stroke:#d62728;stroke-width:1.5}"
+    ".st{fill:#000;stroke:#fff;stroke-width:1}"
+    ".lp{fill:#fff;stroke:#555;stroke-width:1}"
+    ".a{fill:#2ca02c;stroke:#fff;stroke-width:1.5}"
+    ".e{fill:#c00;stroke:#fff;stroke-width:1.5}"
+    ".t{font-size:14px;font-weight:bold}"
+    ".n{font-size:11px}"
+    ".m{font-size:9px;fill:#666}"
+    ".q{font-size:10px;fill:#1f4e9c}"
+    ".l{font-size:11px}"
+    ".x{font-size:10px;fill:#444}";
+
+std::string km(double metri, double passo_km_asse) {
+  const int decimali =
+      passo_km_asse >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(passo_km_asse) - 1e-9));
+  char b[64];
+  std::snprintf(b, sizeof b, "%.*f", decimali, metri / 1000);
+  return std::string(b) == "-0" ? "0" : b;
+}
+
+std::string km_esatti(int64_t metri) {
+  char b[64];
+  std::snprintf(b, sizeof b, "%.3f km", static_cast<double>(metri) / 1000);
+  return b;
+}
+
+// Metres of the plan to pixels: one scale for x and y, y upwards.
+struct vista {
+  double x0;
+  double y1;
+  double scala;
+  punto px(punto m) const { return {margine_sx + (m.x - x0) * scala, margine_su + (y1 - m.y) * scala}; }
+};
+
+class disegno_piano {
+ public:
+  explicit disegno_piano(const scenario_letto& s) : s_(s), t_(*s.piano), ultimo_(t_.ultimo_metro()) {}
+
+  std::string disegna() {
+    const int64_t l = lunghezza_percorso(s_).value_or(ultimo_);
+    std::string titolo = "Plan of the route: " + s_.nome_file;
+    if (s_.righe) titolo += ", " + (*s_.righe)[85].nome + " train " + (*s_.righe)[86].nome;
+    titolo += " (" + km_esatti(l) + ")";
+    inquadra(margine_sx + svg::larghezza_testo(titolo.size(), 15) + 10);
+    fine_ = static_cast<int32_t>(std::clamp<int64_t>(l, 0, ultimo_));
+    while (fine_ > 0 && !pieno(fine_)) --fine_;
+
+    std::string svg = svg::apertura(larghezza_, altezza_, titolo, stile);
+    svg += "<text class=\"t\" x=\"" + num(margine_sx) + "\" y=\"24\">" + svg::testo(titolo) + "</text>\n";
+    svg += assi();
+    svg += "<path id=\"route\" class=\"r\" d=\"" + tracce(0, fine_) + "\"/>\n";
+    if (fine_ < ultimo_) svg += "<path id=\"run-out\" class=\"o\" d=\"" + tracce(fine_, ultimo_) + "\"/>\n";
+    svg += segnali();
+    svg += legenda();
+    // Labels in order of importance: a later one gives way.
+    std::string etichette;
+    svg += tacche_km();
+    svg += estremi(etichette);
+    svg += stazioni_(etichette);
+    for (const auto& [p, r, testo] : km_da_scrivere_)
+      etichette += posa_intorno(p, {{-r.x, -r.y}, r}, 8, testo, 10, "q");
+    svg += "<g id=\"labels\">" + etichette + "</g>\n";
+    svg += svg::chiusura;
+    return svg;
+  }
+
+ private:
+  bool pieno(int64_t m) const {
+    return m >= 0 && m <= ultimo_ && t_.at(static_cast<int32_t>(m), 0).specie != specie_elemento::vuoto &&
+           t_.at(static_cast<int32_t>(m), 1).specie != specie_elemento::vuoto;
+  }
+  punto metro(int32_t m) const { return {t_.at(m, 0).valore, t_.at(m, 1).valore}; }
+  punto px(int32_t m) const { return v_.px(metro(m)); }
+
+  // The direction of travel at metre m, on the screen, of length 1.
+  punto direzione(int32_t m) const {
+    const int32_t a = pieno(m - 1) ? m - 1 : m;
+    const int32_t b = pieno(m + 1) ? m + 1 : m;
+    if (a == b) return {0, -1};
+    const punto pa = metro(a);
+    const punto pb = metro(b);
+    const double dx = pb.x - pa.x;
+    const double dy = -(pb.y - pa.y);
+    const double l = std::hypot(dx, dy);
+    return l == 0 ? punto{0, -1} : punto{dx / l, dy / l};
+  }
+  static punto destra(punto d) { return {-d.y, d.x}; }
+
+  // The scale and the frame; the picture is at least `larghezza_minima` wide.
+  void inquadra(double larghezza_minima) {
+    double x0 = std::numeric_limits<double>::infinity(), y0 = x0;
+    double x1 = -x0, y1 = -x0;
+    for (int32_t m = 0; m <= ultimo_; ++m) {
+      if (!pieno(m)) continue;
+      const punto p = metro(m);
+      x0 = std::min(x0, p.x);
+      x1 = std::max(x1, p.x);
+      y0 = std::min(y0, p.y);
+      y1 = std::max(y1, p.y);
+    }
+    const double bordo = std::max(1.0, 0.03 * std::max(x1 - x0, y1 - y0));
+    x0 -= bordo;
+    x1 += bordo;
+    y0 -= bordo;
+    y1 += bordo;
+    const double scala = std::min(area_larga / (x1 - x0), area_alta / (y1 - y0));
+    auto allarga = [&](double& a, double& b) {
+      if ((b - a) * scala >= area_minima) return;
+      const double c = (a + b) / 2;
+      a = c - area_minima / scala / 2;
+      b = c + area_minima / scala / 2;
+    };
+    allarga(x0, x1);
+    allarga(y0, y1);
+    v_ = {x0, y1, scala};
+    mx0_ = x0;
+    mx1_ = x1;
+    my0_ = y0;
+    my1_ = y1;
+    cornice_ = {margine_sx, margine_su, margine_sx + (x1 - x0) * scala, margine_su + (y1 - y0) * scala};
+    larghezza_ = std::max(cornice_.x1 + margine_dx, larghezza_minima);
+    altezza_ = cornice_.y1 + margine_giu;
+    posa_ = svg::posatore({cornice_.x0 + 2, cornice_.y0 + 2, larghezza_ - 4, cornice_.y1 - 2});
+  }
+
+  std::string assi() const {
+    std::string griglia, etichette_x, etichette_y;
+    const double px_x = (mx1_ - mx0_) * v_.scala;
+    const double px_y = (my1_ - my0_) * v_.scala;
+    const double passo_x = svg::passo_tacche((mx1_ - mx0_) / 1000, std::max(2, static_cast<int>(px_x / 80)));
+    const double passo_y = svg::passo_tacche((my1_ - my0_) / 1000, std::max(2, static_cast<int>(px_y / 60)));
+    for (double k = std::ceil(mx0_ / 1000 / passo_x) * passo_x; k * 1000 <= mx1_; k += passo_x) {
+      const double x = v_.px({k * 1000, 0}).x;
+      griglia += "M" + num(x) + " " + num(cornice_.y0) + "V" + num(cornice_.y1);
+      etichette_x += "<text x=\"" + num(x) + "\" y=\"" + num(cornice_.y1 + 14) + "\">" +
+                     km(k * 1000, passo_x) + "</text>";
+    }
+    for (double k = std::ceil(my0_ / 1000 / passo_y) * passo_y; k * 1000 <= my1_; k += passo_y) {
+      const double y = v_.px({0, k * 1000}).y;
+      griglia += "M" + num(cornice_.x0) + " " + num(y) + "H" + num(cornice_.x1);
+      etichette_y += "<text x=\"" + num(cornice_.x0 - 5) + "\" y=\"" + num(y) + "\" dy=\".35em\">" +
+                     km(k * 1000, passo_y) + "</text>";
+    }
+    std::string s = "<path class=\"g\" d=\"" + griglia + "\"/>\n";
+    s += "<rect class=\"f\" x=\"" + num(cornice_.x0) + "\" y=\"" + num(cornice_.y0) + "\" width=\"" +
+         num(cornice_.x1 - cornice_.x0) + "\" height=\"" + num(cornice_.y1 - cornice_.y0) + "\"/>\n";
+    s += "<g id=\"x-axis\" class=\"x\" text-anchor=\"middle\">" + etichette_x + "</g>\n";
+    s += "<g id=\"y-axis\" class=\"x\" text-anchor=\"end\">" + etichette_y + "</g>\n";
+    const double cx = (cornice_.x0 + cornice_.x1) / 2;
+    const double cy = (cornice_.y0 + cornice_.y1) / 2;
+    s += "<text class=\"l\" text-anchor=\"middle\" x=\"" + num(cx) + "\" y=\"" + num(cornice_.y1 + 34) +
+         "\">x, sideways (km)</text>\n";
+    s += "<text class=\"l\" text-anchor=\"middle\" x=\"18\" y=\"" + num(cy) +
+         "\" transform=\"rotate(-90 18 " + num(cy) + ")\">y, along the initial direction (km)</text>\n";
+    return s;
+  }
+
+  // Labels keep off the line from a to b and `largo` pixels either side.
+  void evita(punto a, punto b, double largo) {
+    const double l = std::hypot(b.x - a.x, b.y - a.y);
+    const int passi = std::max(1, static_cast<int>(std::ceil(l / 3)));
+    for (int i = 0; i <= passi; ++i) {
+      const double t = static_cast<double>(i) / passi;
+      const punto p{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+      if (!coperti_.insert({std::lround(p.x / 2), std::lround(p.y / 2)}).second) continue;
+      posa_.occupa({p.x - largo, p.y - largo, p.x + largo, p.y + largo});
+    }
+  }
+
+  // The polyline through the assigned metres from `da` to `a`, broken where
+  // a metre is empty.
+  std::string tracce(int32_t da, int32_t a) {
+    std::string d;
+    std::vector<punto> tratto;
+    auto chiudi = [&] {
+      if (tratto.size() >= 2) {
+        const std::vector<punto> q = svg::semplifica(tratto, tolleranza);
+        d += "M" + num(q[0].x) + " " + num(q[0].y) + "L";
+        for (size_t i = 1; i < q.size(); ++i) {
+          d += (i > 1 ? " " : "") + num(q[i].x) + " " + num(q[i].y);
+          evita(q[i - 1], q[i], 2);
+        }
+      }
+      tratto.clear();
+    };
+    for (int32_t m = da; m <= a; ++m) {
+      if (pieno(m)) {
+        tratto.push_back(px(m));
+      } else {
+        chiudi();
+      }
+    }
+    chiudi();
+    return d;
+  }
+
+  std::string segnali() {
+    if (!s_.celle) return "";
+    std::string d;
+    std::set<std::pair<long, long>> visti;
+    for (size_t n = 0; n < s_.celle->size(); ++n) {
+      if ((*s_.celle)[n].tipo != 1) continue;
+      const int64_t m = 50 * static_cast<int64_t>(n);
+      if (!pieno(m)) continue;
+      const punto p = px(static_cast<int32_t>(m));
+      // Marks on one spot of the screen are one mark.
+      if (!visti.insert({std::lround(p.x * 2), std::lround(p.y * 2)}).second) continue;
+      const punto r = destra(direzione(static_cast<int32_t>(m)));
+      d += "M" + num(p.x + 2 * r.x) + " " + num(p.y + 2 * r.y) + "l" + num(6 * r.x) + " " + num(6 * r.y);
+      evita({p.x + 2 * r.x, p.y + 2 * r.y}, {p.x + 8 * r.x, p.y + 8 * r.y}, 1);
+    }
+    return "<path id=\"signals\" class=\"s\" d=\"" + d + "\"/>\n";
+  }
+
+  std::string estremi(std::string& etichette) {
+    std::string s;
+    const punto a = px(0);
+    const punto b = px(fine_);
+    s += "<circle id=\"start\" class=\"a\" cx=\"" + num(a.x) + "\" cy=\"" + num(a.y) +
+         "\" r=\"6\"><title>start, 0 m</title></circle>\n";
+    s += "<circle id=\"end\" class=\"e\" cx=\"" + num(b.x) + "\" cy=\"" + num(b.y) +
+         "\" r=\"6\"><title>end, " + km_esatti(fine_) + "</title></circle>\n";
+    posa_.occupa({a.x - 7, a.y - 7, a.x + 7, a.y + 7});
+    posa_.occupa({b.x - 7, b.y - 7, b.x + 7, b.y + 7});
+    etichette += posa_intorno(a, intorno(0), 9, "start", 11, "l");
+    etichette += posa_intorno(b, intorno(fine_), 9, "end", 11, "l");
+    return s;
+  }
+
+  // Where a label of the point at metre m may go: beside the route first.
+  std::vector<punto> intorno(int32_t m) const {
+    const punto r = destra(direzione(m));
+    return {r, {-r.x, -r.y}, {1, 0}, {-1, 0}, {0, -1}, {0, 1}};
+  }
+
+  // The first side of `p` in `versi` with room, `scarto` away from it.
+  std::string posa_intorno(punto p, const std::vector<punto>& versi, double scarto, std::string_view testo,
+                           double corpo, std::string_view classe) {
+    // Near the point if there is room, a little further out if not.
+    for (double d : {scarto, scarto + 8})
+      for (const punto& v : versi) {
+        std::string e = posa_.posa({p.x + d * v.x, p.y + d * v.y}, {v}, testo, corpo, classe);
+        if (!e.empty()) return e;
+      }
+    return "";
+  }
+
+  std::string stazioni_(std::string& etichette) {
+    std::vector<stazione_da_disegnare> v = stazioni(s_);
+    if (v.empty()) return "";
+    std::string s = "<g id=\"stations\">";
+    // Stopping points before the points that are only listed.
+    std::stable_sort(v.begin(), v.end(),
+                     [](const auto& a, const auto& b) { return a.con_cella > b.con_cella; });
+    for (const stazione_da_disegnare& st : v) {
+      if (!pieno(st.metro)) continue;
+      const int32_t m = static_cast<int32_t>(st.metro);
+      const punto p = px(m);
+      s += "<circle class=\"" + std::string(st.con_cella ? "st" : "lp") + "\" cx=\"" + num(p.x) + "\" cy=\"" +
+           num(p.y) + "\" r=\"" + (st.con_cella ? "4" : "3") + "\"><title>" + svg::testo(st.nome) + ", " +
+           km_esatti(st.metro) + "</title></circle>";
+      posa_.occupa({p.x - 4, p.y - 4, p.x + 4, p.y + 4});
+    }
+    s += "</g>\n";
+    for (const stazione_da_disegnare& st : v) {
+      if (!pieno(st.metro)) continue;
+      const int32_t m = static_cast<int32_t>(st.metro);
+      etichette += st.con_cella ? posa_intorno(px(m), intorno(m), 6, st.nome, 11, "n")
+                                : posa_intorno(px(m), intorno(m), 5, st.nome, 9, "m");
+    }
+    return s;
+  }
+
+  std::string tacche_km() {
+    std::string d;
+    for (int32_t m = passo_km; m <= fine_; m += passo_km) {
+      if (!pieno(m)) continue;
+      const punto p = px(m);
+      const punto r = destra(direzione(m));
+      d += "M" + num(p.x - 5 * r.x) + " " + num(p.y - 5 * r.y) + "l" + num(10 * r.x) + " " + num(10 * r.y);
+      evita({p.x - 5 * r.x, p.y - 5 * r.y}, {p.x + 5 * r.x, p.y + 5 * r.y}, 1);
+      km_da_scrivere_.push_back({p, r, std::to_string(m / 1000) + " km"});
+    }
+    return "<path id=\"km-ticks\" class=\"k\" d=\"" + d + "\"/>\n";
+  }
+
+  std::string legenda() {
+    const double x = cornice_.x1 + 16;
+    double y = cornice_.y0 + 4;
+    std::string s = "<g id=\"legend\">";
+    auto voce = [&](const std::string& segno, const char* testo) {
+      s +=
+          segno + "<text class=\"l\" x=\"" + num(x + 30) + "\" y=\"" + num(y + 4) + "\">" + testo + "</text>";
+      y += 18;
+    };
+    const std::string xs = num(x), xe = num(x + 22), xm = num(x + 11);
+    voce("<path class=\"r\" d=\"M" + xs + " " + num(y) + "H" + xe + "\"/>", "route");
+    voce("<path class=\"o\" d=\"M" + xs + " " + num(y) + "H" + xe + "\"/>", "beyond the end");
+    voce("<path class=\"k\" d=\"M" + xm + " " + num(y - 5) + "v10\"/>", "every 10 km");
+    voce("<circle class=\"a\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"5\"/>", "start");
+    voce("<circle class=\"e\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"5\"/>", "end");
+    if (s_.righe || s_.celle) {
+      voce("<circle class=\"st\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"4\"/>", "station");
+      if (s_.righe)
+        voce("<circle class=\"lp\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"3\"/>", "listed point");
+    }
+    if (s_.celle) voce("<path class=\"s\" d=\"M" + xm + " " + num(y - 4) + "v8\"/>", "signal");
+    s += "</g>\n";
+    posa_.occupa({x - 4, cornice_.y0, larghezza_, y});
+    return s;
+  }
+
+  const scenario_letto& s_;
+  const tracciato_t& t_;
+  const int32_t ultimo_;
+  int32_t fine_ = 0;
+  vista v_{};
+  double mx0_ = 0, mx1_ = 0, my0_ = 0, my1_ = 0;
+  svg::riquadro cornice_;
+  double larghezza_ = 0, altezza_ = 0;
+  svg::posatore posa_{{}};
+  struct tacca {
+    punto p;
+    punto destra;
+    std::string testo;
+  };
+  std::vector<tacca> km_da_scrivere_;
+  // Spots of the screen already kept clear, on a 2-pixel grid.
+  std::set<std::pair<long, long>> coperti_;
+};
+
+}  // namespace
+
+std::string disegna_piano(const scenario_letto& s) { return disegno_piano(s).disegna(); }
+
+}  // namespace autori

@@ -1,0 +1,458 @@
+// autori plot profile: what lies along the route, against the distance.
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <set>
+
+#include "disegna.h"
+#include "svg.h"
+
+namespace autori {
+
+namespace {
+
+using svg::num;
+
+constexpr double larghezza = 1600;
+constexpr double x0 = 120;
+constexpr double x1 = 1570;
+constexpr double metri_cella = 50;
+
+constexpr int tipo_segnale = 1;
+constexpr int tipo_fine_rallentamento = 2;
+constexpr int tipo_inizio_rallentamento = 3;
+constexpr int tipo_avviso_rallentamento = 4;
+constexpr int tipo_codice = 12;
+constexpr int tipo_codice_senza = 13;
+
+constexpr std::string_view stile =
+    ".f{fill:none;stroke:#444;stroke-width:1}"
+    ".g{fill:none;stroke:#e6e6e6;stroke-width:1}"
+    ".z{fill:none;stroke:#999;stroke-width:1}"
+    ".tn{fill:#8a8a8a;fill-opacity:.28}"
+    ".pg{fill:none;stroke:#8c510a;stroke-width:1.5}"
+    ".pv{fill:none;stroke:#1f78b4;stroke-width:1.5}"
+    ".pa{fill:none;stroke:#33a02c;stroke-width:1.5}"
+    ".re{fill:none;stroke:#c00;stroke-width:1.2;stroke-dasharray:6 4}"
+    ".st{fill:#000}"
+    ".lp{fill:#fff;stroke:#555;stroke-width:1}"
+    ".ld{fill:none;stroke:#999;stroke-width:.6}"
+    ".s{fill:none;stroke:#d62728;stroke-width:1.2}"
+    ".c{fill:none;stroke:#6a3d9a;stroke-width:1.2}"
+    ".cs{fill:none;stroke:#6a3d9a;stroke-width:1.2;stroke-dasharray:2 2}"
+    ".rb{fill:#f2c200;stroke:#7a6000;stroke-width:.8}"
+    ".ri{fill:#ff7f00;stroke:#8a4500;stroke-width:.8}"
+    ".rf{fill:#fff;stroke:#8a4500;stroke-width:1}"
+    ".rr{fill:none;stroke:#ff7f00;stroke-width:3;opacity:.5}"
+    ".t{font-size:14px;font-weight:bold}"
+    ".n{font-size:10px}"
+    ".m{font-size:9px;fill:#666}"
+    ".cc{font-size:9px;fill:#6a3d9a}"
+    ".rv{font-size:9px;fill:#8a4500}"
+    ".l{font-size:11px}"
+    ".x{font-size:10px;fill:#444}";
+
+std::string km_esatti(double metri) {
+  char b[64];
+  std::snprintf(b, sizeof b, "%.3f km", metri / 1000);
+  return b;
+}
+
+std::string km(double valore, double passo) {
+  const int decimali = passo >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(passo) - 1e-9));
+  char b[64];
+  std::snprintf(b, sizeof b, "%.*f", decimali, valore);
+  return std::string(b) == "-0" ? "0" : b;
+}
+
+// A band of the picture where one quantity is drawn against the distance.
+struct pannello {
+  const char* id;
+  const char* titolo;
+  const char* classe;
+  double alto;
+  double basso;
+  double minimo;
+  double massimo;
+  double y(double v) const { return basso - (v - minimo) / (massimo - minimo) * (basso - alto); }
+};
+
+// The top of an axis from 0 that holds `massimo`, on a round step.
+double cima(double massimo, double almeno) {
+  const double m = std::max(massimo, almeno);
+  const double passo = svg::passo_tacche(m, 4);
+  return std::ceil(m / passo - 1e-9) * passo;
+}
+
+class disegno_profilo {
+ public:
+  explicit disegno_profilo(const scenario_letto& s)
+      : s_(s),
+        c_(*s.celle),
+        metri_(metri_cella * static_cast<double>(c_.size())),
+        l_(lunghezza_percorso(s)) {}
+
+  std::string disegna() {
+    disegnate_ = celle_disegnate();
+    impagina();
+    std::string titolo = "Profile: " + s_.nome_file;
+    if (s_.righe) titolo += ", " + (*s_.righe)[85].nome + " train " + (*s_.righe)[86].nome;
+    if (l_) titolo += " (route " + km_esatti(static_cast<double>(*l_)) + ")";
+    std::string svg = svg::apertura(larghezza, altezza_, titolo, stile);
+    svg += "<text class=\"t\" x=\"" + num(x0) + "\" y=\"22\">" + svg::testo(titolo) + "</text>\n";
+    svg += legenda();
+    svg += gallerie();
+    svg += griglia();
+    for (const pannello& p : pannelli_) svg += disegna_pannello(p);
+    svg += righe_oggetti();
+    svg += fine_percorso();
+    svg += stazioni_();
+    svg += segni(tipo_segnale, "signals", "s", 0);
+    svg += codici();
+    svg += rallentamenti();
+    svg += svg::chiusura;
+    return svg;
+  }
+
+ private:
+  double x(double metro) const { return x0 + metro / metri_ * (x1 - x0); }
+
+  // The build fills the profile bytes up to three cells before the last and
+  // leaves the rest at 0: those cells end the lines rather than drawing a
+  // drop to a gradient of -100 and a speed of 0 that no train meets.
+  size_t celle_disegnate() const {
+    size_t n = c_.size();
+    for (int k = 0; k < 3 && n > 1; ++k) {
+      const cella& c = c_[n - 1];
+      if (c.pendenza != 0 || c.vel_limite != 0 || c.aderenza != 0) break;
+      --n;
+    }
+    return n;
+  }
+
+  void impagina() {
+    size_t piu_lungo = 8;
+    for (const stazione_da_disegnare& st : stazioni(s_)) piu_lungo = std::max(piu_lungo, st.nome.size());
+    const double nomi = std::clamp(svg::larghezza_testo(piu_lungo, 10) + 6, 50.0, 190.0);
+    y_nomi_ = 84 + nomi;
+    y_stazioni_ = y_nomi_ + 4;
+    y_segnali_ = y_stazioni_ + 20;
+    y_codici_ = y_segnali_ + 20;
+    y_rallentamenti_ = y_codici_ + 30;
+    double y = y_rallentamenti_ + 40;
+    int g_min = 0, g_max = 0, v_max = 0, a_max = 0;
+    for (size_t n = 0; n < disegnate_; ++n) {
+      g_min = std::min(g_min, c_[n].pendenza - 100);
+      g_max = std::max(g_max, c_[n].pendenza - 100);
+      v_max = std::max(v_max, c_[n].vel_limite * 5);
+      a_max = std::max(a_max, int{c_[n].aderenza});
+    }
+    const double g = cima(std::max(-g_min, g_max), 5);
+    pannelli_ = {{"gradient", "gradient (\u2030)", "pg", y, y + 170, -g, g},
+                 {"speed", "line speed (km/h)", "pv", y + 190, y + 360, 0, cima(v_max, 50)},
+                 {"adhesion", "adhesion", "pa", y + 380, y + 490, 0, cima(a_max, 10)}};
+    y_fondo_ = y + 490;
+    altezza_ = y_fondo_ + 52;
+  }
+
+  std::string legenda() const {
+    std::string s = "<g id=\"legend\">";
+    double x = x0;
+    double y = 42;
+    auto voce = [&](const std::string& segno, const char* testo) {
+      const double w = 30 + svg::larghezza_testo(std::string_view(testo).size(), 11) + 16;
+      if (x + w > larghezza - 10) {
+        x = x0;
+        y += 18;
+      }
+      s += "<g transform=\"translate(" + num(x) + " " + num(y) + ")\">" + segno +
+           "<text class=\"l\" x=\"28\" y=\"4\">" + testo + "</text></g>";
+      x += w;
+    };
+    voce("<path class=\"pg\" d=\"M0 0H22\"/>", "gradient (\u2030)");
+    voce("<path class=\"pv\" d=\"M0 0H22\"/>", "line speed limit (km/h)");
+    voce("<path class=\"pa\" d=\"M0 0H22\"/>", "adhesion");
+    voce("<rect class=\"tn\" x=\"2\" y=\"-6\" width=\"18\" height=\"12\"/>", "tunnel");
+    voce("<path class=\"re\" d=\"M11 -7V7\"/>", "end of route");
+    voce("<path class=\"st\" d=\"M11 -5l-5 9h10z\"/>", "station");
+    voce("<path class=\"lp\" d=\"M11 -4l-4 7h8z\"/>", "listed point");
+    voce("<path class=\"s\" d=\"M11 -6v12\"/>", "signal");
+    voce("<path class=\"c\" d=\"M11 -6v12\"/>", "code point (code above)");
+    voce("<path class=\"cs\" d=\"M11 -6v12\"/>", "code point without code");
+    voce("<path class=\"rb\" d=\"M5 -5h12l-6 10z\"/>", "slowdown warning board");
+    voce("<path class=\"ri\" d=\"M7 -6v12M7 -6l9 3l-9 3z\"/>", "slowdown start");
+    voce("<path class=\"rf\" d=\"M15 -6v12M15 -6l-9 3l9 3z\"/>", "slowdown end");
+    s += "</g>\n";
+    return s;
+  }
+
+  // Runs of tunnel cells of one type; runs closer than half a pixel are one
+  // band, which is all a screen can show of them.
+  std::string gallerie() const {
+    std::string s = "<g id=\"tunnels\">";
+    const double alto = y_stazioni_;
+    const double basso = y_fondo_;
+    size_t n = 0;
+    while (n < c_.size()) {
+      if (c_[n].galleria == 0) {
+        ++n;
+        continue;
+      }
+      const size_t inizio = n;
+      std::set<int> tipi;
+      size_t fine = n;
+      for (;;) {
+        const int tipo = c_[n].galleria;
+        while (n < c_.size() && c_[n].galleria == tipo) ++n;
+        tipi.insert(tipo);
+        fine = n;
+        size_t dopo = n;
+        while (dopo < c_.size() && c_[dopo].galleria == 0) ++dopo;
+        if (dopo >= c_.size() ||
+            x(metri_cella * static_cast<double>(dopo)) - x(metri_cella * static_cast<double>(n)) >= 0.5)
+          break;
+        n = dopo;
+      }
+      const double a = metri_cella * static_cast<double>(inizio);
+      const double b = metri_cella * static_cast<double>(fine);
+      std::string tipo;
+      for (int t : tipi) tipo += (tipo.empty() ? "" : ", ") + std::to_string(t);
+      s += "<rect class=\"tn\" x=\"" + num(x(a)) + "\" y=\"" + num(alto) + "\" width=\"" +
+           num(std::max(0.5, x(b) - x(a))) + "\" height=\"" + num(basso - alto) + "\"><title>tunnel, type " +
+           tipo + ", " + km_esatti(a) + " to " + km_esatti(b) + "</title></rect>";
+    }
+    return s + "</g>\n";
+  }
+
+  std::string griglia() const {
+    const double km_totali = metri_ / 1000;
+    const double passo = svg::passo_tacche(km_totali, 16);
+    std::string d, etichette;
+    for (double k = 0; k <= km_totali + 1e-9; k += passo) {
+      const double xx = x(k * 1000);
+      for (const pannello& p : pannelli_) d += "M" + num(xx) + " " + num(p.alto) + "V" + num(p.basso);
+      etichette += "<text x=\"" + num(xx) + "\" y=\"" + num(y_fondo_ + 14) + "\">" + km(k, passo) + "</text>";
+    }
+    std::string s = "<path class=\"g\" d=\"" + d + "\"/>\n";
+    s += "<g id=\"km-axis\" class=\"x\" text-anchor=\"middle\">" + etichette + "</g>\n";
+    s += "<text class=\"l\" text-anchor=\"middle\" x=\"" + num((x0 + x1) / 2) + "\" y=\"" +
+         num(y_fondo_ + 36) + "\">distance along the route (km)</text>\n";
+    return s;
+  }
+
+  // A point only where the value changes; changes that fall in one half-pixel
+  // column keep only their extremes and the last, which is all that shows.
+  std::string gradini(const pannello& p, const std::function<int(const cella&)>& valore) const {
+    if (disegnate_ == 0) return "";
+    std::string d = "M" + num(x(0)) + " " + num(p.y(valore(c_[0])));
+    int corrente = valore(c_[0]);
+    size_t i = 1;
+    while (i < disegnate_) {
+      if (valore(c_[i]) == corrente) {
+        ++i;
+        continue;
+      }
+      const double xx = x(metri_cella * static_cast<double>(i));
+      const long colonna = std::lround(xx * 2);
+      int minimo = valore(c_[i]), massimo = minimo, ultimo = minimo;
+      size_t j = i + 1;
+      for (; j < disegnate_ && std::lround(x(metri_cella * static_cast<double>(j)) * 2) == colonna; ++j) {
+        ultimo = valore(c_[j]);
+        minimo = std::min(minimo, ultimo);
+        massimo = std::max(massimo, ultimo);
+      }
+      d += "H" + num(xx);
+      for (int v : {minimo, massimo, ultimo}) {
+        if (v == corrente) continue;
+        d += "V" + num(p.y(v));
+        corrente = v;
+      }
+      i = j;
+    }
+    return d + "H" + num(x(metri_cella * static_cast<double>(disegnate_)));
+  }
+
+  std::string disegna_pannello(const pannello& p) const {
+    std::string s = "<rect class=\"f\" x=\"" + num(x0) + "\" y=\"" + num(p.alto) + "\" width=\"" +
+                    num(x1 - x0) + "\" height=\"" + num(p.basso - p.alto) + "\"/>\n";
+    const double passo = svg::passo_tacche(p.massimo - p.minimo, 4);
+    std::string griglia, etichette;
+    for (double v = std::ceil(p.minimo / passo - 1e-9) * passo; v <= p.massimo + 1e-9; v += passo) {
+      griglia += "M" + num(x0) + " " + num(p.y(v)) + "H" + num(x1);
+      etichette += "<text x=\"" + num(x0 - 6) + "\" y=\"" + num(p.y(v)) + "\" dy=\".35em\">" + km(v, passo) +
+                   "</text>";
+    }
+    s += "<path class=\"g\" d=\"" + griglia + "\"/>\n";
+    if (p.minimo < 0) s += "<path class=\"z\" d=\"M" + num(x0) + " " + num(p.y(0)) + "H" + num(x1) + "\"/>\n";
+    s += "<g id=\"" + std::string(p.id) + "-axis\" class=\"x\" text-anchor=\"end\">" + etichette + "</g>\n";
+    const double cy = (p.alto + p.basso) / 2;
+    s += "<text class=\"l\" text-anchor=\"middle\" x=\"" + num(x0 - 44) + "\" y=\"" + num(cy) +
+         "\" transform=\"rotate(-90 " + num(x0 - 44) + " " + num(cy) + ")\">" + p.titolo + "</text>\n";
+    std::function<int(const cella&)> valore;
+    if (std::string_view(p.id) == "gradient") {
+      valore = [](const cella& c) { return c.pendenza - 100; };
+    } else if (std::string_view(p.id) == "speed") {
+      valore = [](const cella& c) { return c.vel_limite * 5; };
+    } else {
+      valore = [](const cella& c) { return int{c.aderenza}; };
+    }
+    s += "<path id=\"" + std::string(p.id) + "\" class=\"" + p.classe + "\" d=\"" + gradini(p, valore) +
+         "\"/>\n";
+    return s;
+  }
+
+  std::string righe_oggetti() const {
+    std::string s = "<g class=\"l\" text-anchor=\"end\">";
+    auto riga = [&](double y, const char* testo) {
+      s += "<text x=\"" + num(x0 - 8) + "\" y=\"" + num(y) + "\" dy=\".35em\">" + testo + "</text>";
+    };
+    riga(y_stazioni_ + 7, "stations");
+    riga(y_segnali_ + 7, "signals");
+    riga(y_codici_ + 16, "code points");
+    riga(y_rallentamenti_ + 16, "slowdowns");
+    s += "</g>\n";
+    s += "<path class=\"g\" d=\"M" + num(x0) + " " + num(y_segnali_ - 3) + "H" + num(x1) + "M" + num(x0) +
+         " " + num(y_codici_ - 3) + "H" + num(x1) + "M" + num(x0) + " " + num(y_rallentamenti_ - 3) + "H" +
+         num(x1) + "M" + num(x0) + " " + num(y_rallentamenti_ + 33) + "H" + num(x1) + "\"/>\n";
+    return s;
+  }
+
+  std::string fine_percorso() const {
+    if (!l_ || *l_ < 0 || static_cast<double>(*l_) > metri_) return "";
+    const double xx = x(static_cast<double>(*l_));
+    return "<path id=\"route-end\" class=\"re\" d=\"M" + num(xx) + " " + num(y_stazioni_) + "V" +
+           num(y_fondo_) + "\"><title>end of route, " + km_esatti(static_cast<double>(*l_)) +
+           "</title></path>\n";
+  }
+
+  std::string stazioni_() const {
+    const std::vector<stazione_da_disegnare> v = stazioni(s_);
+    std::vector<const stazione_da_disegnare*> visibili;
+    for (const stazione_da_disegnare& st : v)
+      if (st.metro >= 0 && static_cast<double>(st.metro) <= metri_) visibili.push_back(&st);
+    std::stable_sort(visibili.begin(), visibili.end(), [](auto a, auto b) { return a->metro < b->metro; });
+    std::string segni, nomi, linee;
+    std::vector<double> volute;
+    for (const stazione_da_disegnare* st : visibili) {
+      const double xx = x(static_cast<double>(st->metro));
+      volute.push_back(xx);
+      segni += "<path class=\"" + std::string(st->con_cella ? "st" : "lp") + "\" d=\"M" + num(xx) + " " +
+               num(y_stazioni_) + "l-5 10h10z\"><title>" + svg::testo(st->nome) + ", " +
+               km_esatti(static_cast<double>(st->metro)) + "</title></path>";
+    }
+    // Names stand upright, side by side; when there are more than the width
+    // holds, a name that would cover the one before it is left out.
+    const double passo = 11;
+    std::optional<std::vector<double>> posti = svg::disponi(volute, passo, x0 + 4, x1 - 4);
+    double ultimo = -1e9;
+    for (size_t i = 0; i < visibili.size(); ++i) {
+      double xx = volute[i];
+      if (posti) {
+        xx = (*posti)[i];
+      } else if (xx - ultimo < passo) {
+        continue;
+      }
+      ultimo = xx;
+      const double y = y_nomi_ - 2;
+      nomi += "<text class=\"" + std::string(visibili[i]->con_cella ? "n" : "m") + "\" x=\"" + num(xx + 3.5) +
+              "\" y=\"" + num(y) + "\" transform=\"rotate(-90 " + num(xx + 3.5) + " " + num(y) + ")\">" +
+              svg::testo(visibili[i]->nome) + "</text>";
+      if (std::abs(xx - volute[i]) > 0.5)
+        linee += "M" + num(volute[i]) + " " + num(y_stazioni_) + "L" + num(xx) + " " + num(y_nomi_);
+    }
+    std::string s = "<g id=\"stations\">" + segni + nomi + "</g>\n";
+    if (!linee.empty()) s += "<path class=\"ld\" d=\"" + linee + "\"/>\n";
+    return s;
+  }
+
+  // One short upright mark per object of kind `tipo`; marks on one spot of
+  // the screen are one mark.
+  std::string segni(int tipo, const char* id, const char* classe, double scarto) const {
+    std::string d;
+    std::set<long> visti;
+    const double y = (tipo == tipo_segnale ? y_segnali_ : y_codici_ + 12) + scarto;
+    for (size_t n = 0; n < c_.size(); ++n) {
+      if (c_[n].tipo != tipo) continue;
+      const double xx = x(metri_cella * static_cast<double>(n));
+      if (!visti.insert(std::lround(xx * 2)).second) continue;
+      d += "M" + num(xx) + " " + num(y) + "v12";
+    }
+    return "<path id=\"" + std::string(id) + "\" class=\"" + classe + "\" d=\"" + d + "\"/>\n";
+  }
+
+  std::string codici() const {
+    std::string s = segni(tipo_codice, "codes", "c", 0);
+    s += segni(tipo_codice_senza, "codes-without-code", "cs", 0);
+    std::string etichette;
+    double ultimo = -1e9;
+    for (size_t n = 0; n < c_.size(); ++n) {
+      if (c_[n].tipo != tipo_codice) continue;
+      const double xx = x(metri_cella * static_cast<double>(n));
+      const std::string codice = std::to_string(c_[n].dato1);
+      const double w = svg::larghezza_testo(codice.size(), 9);
+      // A code whose label would cover the previous one keeps its mark only.
+      if (xx - w / 2 < ultimo + 2) continue;
+      ultimo = xx + w / 2;
+      etichette += "<text x=\"" + num(xx) + "\" y=\"" + num(y_codici_ + 9) + "\">" + codice + "</text>";
+    }
+    return s + "<g id=\"code-labels\" class=\"cc\" text-anchor=\"middle\">" + etichette + "</g>\n";
+  }
+
+  std::string rallentamenti() const {
+    std::string s = "<g id=\"slowdowns\">";
+    std::string etichette;
+    const double y = y_rallentamenti_ + 12;
+    double ultimo = -1e9;
+    for (size_t n = 0; n < c_.size(); ++n) {
+      const cella& c = c_[n];
+      if (c.tipo != tipo_avviso_rallentamento && c.tipo != tipo_inizio_rallentamento &&
+          c.tipo != tipo_fine_rallentamento)
+        continue;
+      const double metro = metri_cella * static_cast<double>(n);
+      const double xx = x(metro);
+      const std::string v = std::to_string(c.dato1);
+      std::string cosa;
+      if (c.tipo == tipo_avviso_rallentamento) {
+        cosa = "slowdown warning board";
+        s += "<path class=\"rb\" d=\"M" + num(xx - 6) + " " + num(y) + "h12l-6 10z\">";
+      } else if (c.tipo == tipo_inizio_rallentamento) {
+        cosa = "slowdown start";
+        // The slowdown runs to the next end.
+        size_t f = n + 1;
+        while (f < c_.size() && c_[f].tipo != tipo_fine_rallentamento) ++f;
+        if (f < c_.size())
+          s += "<path class=\"rr\" d=\"M" + num(xx) + " " + num(y + 6) + "H" +
+               num(x(metri_cella * static_cast<double>(f))) + "\"/>";
+        s += "<path class=\"ri\" d=\"M" + num(xx) + " " + num(y) + "v12M" + num(xx) + " " + num(y) +
+             "l9 3l-9 3z\">";
+      } else {
+        cosa = "slowdown end";
+        s += "<path class=\"rf\" d=\"M" + num(xx) + " " + num(y) + "v12M" + num(xx) + " " + num(y) +
+             "l-9 3l9 3z\">";
+      }
+      s += "<title>" + cosa + ", v " + v + ", " + km_esatti(metro) + "</title></path>";
+      if (c.tipo == tipo_fine_rallentamento) continue;
+      const double w = svg::larghezza_testo(v.size(), 9);
+      if (xx - w / 2 < ultimo + 2) continue;
+      ultimo = xx + w / 2;
+      etichette += "<text x=\"" + num(xx) + "\" y=\"" + num(y - 3) + "\">" + v + "</text>";
+    }
+    s += "</g>\n";
+    return s + "<g id=\"slowdown-labels\" class=\"rv\" text-anchor=\"middle\">" + etichette + "</g>\n";
+  }
+
+  const scenario_letto& s_;
+  const std::vector<cella>& c_;
+  const double metri_;
+  const std::optional<int64_t> l_;
+  size_t disegnate_ = 0;
+  std::vector<pannello> pannelli_;
+  double y_nomi_ = 0, y_stazioni_ = 0, y_segnali_ = 0, y_codici_ = 0, y_rallentamenti_ = 0, y_fondo_ = 0;
+  double altezza_ = 0;
+};
+
+}  // namespace
+
+std::string disegna_profilo(const scenario_letto& s) { return disegno_profilo(s).disegna(); }
+
+}  // namespace autori
