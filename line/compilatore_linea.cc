@@ -433,7 +433,12 @@ void memorizza_dati(costruzione& c) {
       return;
     }
     compila_treno(c);
+  } catch (const errore_lettura&) {
+    coda_errore(c);
   } catch (const std::exception&) {
+    // A file that cannot be read or deleted points at no record.
+    c.documento_errore = 0;
+    c.offset_errore = 0;
     coda_errore(c);
   }
 }

@@ -52,9 +52,14 @@ struct costruzione {
   bool oltre_percorso(int64_t p, int64_t margine) const {
     return static_cast<double>(p + margine) / 50.0 > static_cast<double>(ultimo_indice());
   }
-  void registra(int32_t codice) { codice_errore = codice; }
-  void registra(int32_t codice, int32_t posizione) {
+  // A code recorded here names no record; a compiler that has one says so after.
+  void registra(int32_t codice) {
     codice_errore = codice;
+    documento_errore = 0;
+    offset_errore = 0;
+  }
+  void registra(int32_t codice, int32_t posizione) {
+    registra(codice);
     posizione_errore = posizione;
   }
 };

@@ -131,6 +131,8 @@ void memorizza_percorso(costruzione& c, int32_t j) {
   c.genera_tracciato = j;
   c.codice_errore = 0;
   c.posizione_errore = 0;
+  c.documento_errore = 0;
+  c.offset_errore = 0;
   c.tabella_scenario = tabella{};
   memorizza_dati(c);
   if (!c.percorso_esiste()) throw arresto(std::to_string(c.codice_errore));

@@ -119,6 +119,7 @@ TEST_F(GeneraleTreno, ChainageCheckTurnsFifteenIntoTwo) {
   auto c = treno({"velocita, 0, 100", "velocita, 276901, 100", "numero vetture, 8"}, linea);
   EXPECT_EQ(c.codice_errore, 2);
   EXPECT_EQ(c.posizione_errore, 276901);
+  EXPECT_EQ(c.documento_errore, 0) << "code 2 comes from no record";
   EXPECT_EQ(c.tabella_scenario[84].posizione_stazione, 0) << "the loop ended at the 15";
   EXPECT_EQ(c.percorso[5537].vel_limite, 20) << "the tails still ran";
   EXPECT_FALSE(treno_rimasto(c));

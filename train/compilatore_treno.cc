@@ -341,7 +341,7 @@ class compilatore_treno {
     } while (punto_aderenza_ < c_.ultimo_indice() - 2);
     for (int r = 81; r <= 83; ++r) {
       const riga_scenario& sezione = c_.tabella_scenario[static_cast<size_t>(r)];
-      if (sezione.inizio % 50 != 0 || sezione.fine % 50 != 0) c_.codice_errore = 2;
+      if (sezione.inizio % 50 != 0 || sezione.fine % 50 != 0) c_.registra(2);
     }
   }
 
