@@ -165,13 +165,13 @@ class disegno_piano {
     const double px_y = (my1_ - my0_) * v_.scala;
     const double passo_x = svg::passo_tacche((mx1_ - mx0_) / 1000, std::max(2, static_cast<int>(px_x / 80)));
     const double passo_y = svg::passo_tacche((my1_ - my0_) / 1000, std::max(2, static_cast<int>(px_y / 60)));
-    for (double k = std::ceil(mx0_ / 1000 / passo_x) * passo_x; k * 1000 <= mx1_; k += passo_x) {
+    for (double k : svg::tacche(mx0_ / 1000, mx1_ / 1000, passo_x)) {
       const double x = v_.px({k * 1000, 0}).x;
       griglia += "M" + num(x) + " " + num(cornice_.y0) + "V" + num(cornice_.y1);
       etichette_x += "<text x=\"" + num(x) + "\" y=\"" + num(cornice_.y1 + 14) + "\">" +
                      km(k * 1000, passo_x) + "</text>";
     }
-    for (double k = std::ceil(my0_ / 1000 / passo_y) * passo_y; k * 1000 <= my1_; k += passo_y) {
+    for (double k : svg::tacche(my0_ / 1000, my1_ / 1000, passo_y)) {
       const double y = v_.px({0, k * 1000}).y;
       griglia += "M" + num(cornice_.x0) + " " + num(y) + "H" + num(cornice_.x1);
       etichette_y += "<text x=\"" + num(cornice_.x0 - 5) + "\" y=\"" + num(y) + "\" dy=\".35em\">" +
@@ -194,6 +194,8 @@ class disegno_piano {
   // Labels keep off the line from a to b and `largo` pixels either side.
   void evita(punto a, punto b, double largo) {
     const double l = std::hypot(b.x - a.x, b.y - a.y);
+    // Inside the picture a segment is at most a few thousand pixels long.
+    if (!(l < 10000)) return;
     const int passi = std::max(1, static_cast<int>(std::ceil(l / 3)));
     for (int i = 0; i <= passi; ++i) {
       const double t = static_cast<double>(i) / passi;

@@ -551,6 +551,20 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      [](S, S, S) { return "{D}/x_linea.dat: error: not a plan file: element "; }},
         caso_rifiuto{
+            "plan_not_a_number",
+            [](S a, S, S, D d) {
+              // x of metre 2 is the double at bytes 10 to 17, after
+              // two 4-byte integer elements and its type code.
+              std::string dati = prova::leggi(a.piano());
+              dati.replace(10, 8, std::string("\0\0\0\0\0\0\xF8\x7F", 8));
+              prova::scrivi(d / "x_linea.dat", dati);
+              return std::vector<std::string>{"plot", "plan", (d / "x_linea.dat").string(), "-o", "{O}"};
+            },
+            [](S, S, S) {
+              return "{D}/x_linea.dat: error: not a plan file: metre 2 has a coordinate that is not a "
+                     "number within 10^15 m of the start";
+            }},
+        caso_rifiuto{
             "cells_without_marker",
             [](S a, S, S, D d) {
               // dato1 of cell 1 is bytes 16 and 17 of the file.

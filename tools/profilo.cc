@@ -228,7 +228,7 @@ class disegno_profilo {
     const double km_totali = metri_ / 1000;
     const double passo = svg::passo_tacche(km_totali, 16);
     std::string d, etichette;
-    for (double k = 0; k <= km_totali + 1e-9; k += passo) {
+    for (double k : svg::tacche(0, km_totali, passo)) {
       const double xx = x(k * 1000);
       for (const pannello& p : pannelli_) d += "M" + num(xx) + " " + num(p.alto) + "V" + num(p.basso);
       etichette += "<text x=\"" + num(xx) + "\" y=\"" + num(y_fondo_ + 14) + "\">" + km(k, passo) + "</text>";
@@ -277,7 +277,7 @@ class disegno_profilo {
                     num(x1 - x0) + "\" height=\"" + num(p.basso - p.alto) + "\"/>\n";
     const double passo = svg::passo_tacche(p.massimo - p.minimo, 4);
     std::string griglia, etichette;
-    for (double v = std::ceil(p.minimo / passo - 1e-9) * passo; v <= p.massimo + 1e-9; v += passo) {
+    for (double v : svg::tacche(p.minimo, p.massimo, passo)) {
       griglia += "M" + num(x0) + " " + num(p.y(v)) + "H" + num(x1);
       etichette += "<text x=\"" + num(x0 - 6) + "\" y=\"" + num(p.y(v)) + "\" dy=\".35em\">" + km(v, passo) +
                    "</text>";

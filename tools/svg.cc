@@ -161,6 +161,20 @@ double passo_tacche(double ampiezza, int intervalli) {
   return 10 * potenza;
 }
 
+std::vector<double> tacche(double da, double a, double passo) {
+  std::vector<double> v;
+  if (!(passo > 0) || !std::isfinite(da) || !std::isfinite(a)) return v;
+  const double primo = std::ceil(da / passo - 1e-9);
+  // Counted, not summed: a sum drifts, and a step too small for its values
+  // would never get past them.
+  for (int i = 0; i <= 200; ++i) {
+    const double t = (primo + i) * passo;
+    if (t > a + passo * 1e-9) break;
+    v.push_back(t);
+  }
+  return v;
+}
+
 std::string apertura(double larghezza, double altezza, std::string_view titolo_latin1,
                      std::string_view stile) {
   const std::string w = num(larghezza);

@@ -38,6 +38,10 @@ std::optional<std::vector<double>> disponi(const std::vector<double>& volute, do
 // `ampiezza` into at most `intervalli` pieces.
 double passo_tacche(double ampiezza, int intervalli);
 
+// The ticks of an axis from `da` to `a`, every `passo` (from passo_tacche):
+// the multiples of `passo` between them, a few dozen at most.
+std::vector<double> tacche(double da, double a, double passo);
+
 // The opening of a picture: size, a white ground, the title a viewer shows,
 // and one style sheet. Generic font families only: nothing to fetch.
 std::string apertura(double larghezza, double altezza, std::string_view titolo_latin1,

@@ -128,6 +128,17 @@ TEST(PassoTacche, OneTwoOrFiveTimesAPowerOfTen) {
         << c.ampiezza << " / " << c.intervalli;
 }
 
+TEST(Tacche, TheMultiplesOfTheStepInTheRange) {
+  using v = std::vector<double>;
+  EXPECT_EQ(autori::svg::tacche(0, 270, 50), (v{0, 50, 100, 150, 200, 250}));
+  EXPECT_EQ(autori::svg::tacche(-8, 8, 4), (v{-8, -4, 0, 4, 8}));
+  EXPECT_EQ(autori::svg::tacche(-0.3, 17.05, 2), (v{0, 2, 4, 6, 8, 10, 12, 14, 16}));
+  // 0.1 + 0.2 summed would miss 0.3; counted, it is 3 x 0.1.
+  EXPECT_EQ(autori::svg::tacche(0, 0.3, 0.1).size(), 4u);
+  // A step too small for its values gives a bounded list, not an endless one.
+  EXPECT_LE(autori::svg::tacche(1e17, 1e17 + 1000, 1e-3).size(), 201u);
+}
+
 TEST(Num, OneDecimalAtMost) {
   EXPECT_EQ(autori::svg::num(12.0), "12");
   EXPECT_EQ(autori::svg::num(3.14159), "3.1");
