@@ -229,7 +229,6 @@ TEST(AndataERitorno, FilesOfABuild) {
 }
 
 TEST(AndataERitorno, ShippedScenarioFiles) {
-  if (!prova::documenti_consegnati()) GTEST_SKIP() << "the shipped documents are placeholders";
   prova::cartella dir;
   const esito_costruzione e = esegui_avvio(dir.percorso(), identificativo_scenario, numero_treno_scenario);
   ASSERT_EQ(e.codice_errore, 0);
