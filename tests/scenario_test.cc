@@ -6,6 +6,7 @@
 #include "aiuti.h"
 #include "app/avvio.h"
 #include "output/binario.h"
+#include "output/decodifica.h"
 
 namespace {
 
@@ -17,56 +18,23 @@ class ScenarioSpedito : public ::testing::Test {
     dat = leggi(*dir / "Valmora2_1552.dat");
     sim = leggi(*dir / "Valmora2_1552.sim");
     linea = leggi(*dir / "Valmora2_linea.dat");
+    auto p = decodifica_percorso(dat);
+    auto t = decodifica_tabella(sim);
+    ASSERT_TRUE(p.ok()) << p.errore;
+    ASSERT_TRUE(t.ok()) << t.errore;
+    celle = p.valore;
+    righe = t.valore;
   }
   static void TearDownTestSuite() { delete dir; }
 
-  // One cell of the track file, decoded at its offset.
-  static cella cella_n(size_t n) {
-    const auto* p = reinterpret_cast<const unsigned char*>(dat.data()) + 15 * n;
-    cella c;
-    c.tipo = p[0];
-    c.dato1 = prendi_16(p + 1);
-    c.dato2 = prendi_16(p + 3);
-    c.dato3 = prendi_16(p + 5);
-    c.dato4 = prendi_16(p + 7);
-    c.tempo = p[9];
-    c.avviso = p[10];
-    c.galleria = p[11];
-    c.vel_limite = p[12];
-    c.pendenza = p[13];
-    c.aderenza = p[14];
-    return c;
-  }
-
-  // Rows of the table file, walked over their variable-length names.
-  static riga_scenario riga_n(int n) {
-    const auto* p = reinterpret_cast<const unsigned char*>(sim.data());
-    for (int i = 0; i < n; ++i) p += 34 + static_cast<uint16_t>(prendi_16(p + 14));
-    riga_scenario r;
-    r.tipo = p[0];
-    r.inizio = prendi_32(p + 1);
-    r.fine = prendi_32(p + 5);
-    r.posizione_stazione = prendi_32(p + 9);
-    r.tps = p[13];
-    const size_t l = static_cast<uint16_t>(prendi_16(p + 14));
-    r.nome.assign(reinterpret_cast<const char*>(p + 16), l);
-    p += l;
-    r.d2_a = prendi_16(p + 16);
-    r.d3_a = prendi_16(p + 18);
-    r.d1_b = prendi_16(p + 20);
-    r.d2_b = prendi_16(p + 22);
-    r.d3_b = prendi_16(p + 24);
-    r.rap = p[26];
-    r.ac = p[27];
-    r.mar = p[28];
-    r.tab = p[29];
-    r.orario = prendi_32(p + 30);
-    return r;
-  }
+  static cella cella_n(size_t n) { return celle.at(n); }
+  static riga_scenario riga_n(int n) { return righe.at(static_cast<size_t>(n)); }
 
   static inline cartella_temporanea* dir = nullptr;
   static inline esito_costruzione esito;
   static inline std::string dat, sim, linea;
+  static inline std::vector<cella> celle;
+  static inline tabella righe;
 };
 
 TEST_F(ScenarioSpedito, BuildsCleanAndLeavesTheExpectedFiles) {
