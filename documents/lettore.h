@@ -30,8 +30,6 @@ class lettore {
 
   // Where the last field began, for diagnostics.
   size_t inizio_campo() const { return inizio_campo_; }
-  size_t posizione() const { return pos_; }
-  const std::string& dati() const { return dati_; }
 
  private:
   int64_t leggi_numero(int64_t minimo, int64_t massimo);

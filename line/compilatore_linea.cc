@@ -177,10 +177,9 @@ class compilatore_linea {
 
   // A cell index a record computes for itself must lie in the array.
   int64_t propria_cella(int64_t indice) {
-    if (indice < 0 || indice > c_.ultimo_indice()) uscita_fuori_limite();
+    if (indice < 0 || indice > c_.ultimo_indice()) throw errore_lettura("cell index outside the route");
     return indice;
   }
-  [[noreturn]] void uscita_fuori_limite() { throw errore_lettura("cell index outside the route"); }
 
   void scrivi_pendenza() {
     if (cursore_ <= c_.ultimo_indice())
