@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/pacchetti.sh
 
-installa_mancanti cmake g++ libgtest-dev libbenchmark-dev clang libclang-rt-14-dev nlohmann-json3-dev \
+installa_mancanti cmake g++ libgtest-dev libbenchmark-dev clang libclang-rt-14-dev nlohmann-json3-dev libssl-dev \
   libcli11-dev g++-mingw-w64-x86-64-win32 wine wine64 libwine xvfb xauth xdotool fonts-wine chromium
 
 cmake --preset default
