@@ -401,11 +401,16 @@ void progressive_ordina(costruzione& c) {
       nuove[2] = r81;
     }
   }
+  // All nine fields first: a difference that then overflows leaves the rows
+  // ordered, not half moved.
   for (int i = 0; i < 3; ++i) {
     riga_scenario& r = t[81 + i];
     r.inizio = nuove[i].inizio;
     r.fine = nuove[i].fine;
     r.posizione_stazione = nuove[i].flag;
+  }
+  for (int i = 0; i < 3; ++i) {
+    riga_scenario& r = t[81 + i];
     if (r.posizione_stazione == 1) {
       if (r.fine > std::numeric_limits<int32_t>::max() - 100)
         throw errore_lettura("chainage difference does not fit");

@@ -226,6 +226,25 @@ TEST(ProgressiveOrdina, FlagOneAddsAHundredAfterOrdering) {
   EXPECT_EQ(r[2], (sezione{100, 150, 1}));
 }
 
+TEST_F(Generale, ADifferenceThatOverflowsLeavesTheRowsOrdered) {
+  // Rows 81/82/83 read as (100, 0, 0), (300, 2147483600, 1), (200, 50, 0):
+  // ordered (300, ..., 1), (200, 50, 0), (100, 0, 0); then 2147483600 + 100
+  // exceeds 2147483647 on row 81, code 25, and the ordered rows stay.
+  auto r = compila(
+      dir,
+      descrizione_linea({"lunghezza percorso,    30000", "progressiva chilometrica tre,    100,    0,    0",
+                         "progressiva chilometrica due,    300,    2147483600,    1",
+                         "progressiva chilometrica uno,    200,    50,    0"},
+                        {}),
+      treno_vuoto);
+  const tabella& t = r.c.tabella_scenario;
+  EXPECT_EQ(r.c.codice_errore, 25);
+  EXPECT_EQ((std::array{t[81].inizio, t[81].fine, t[81].posizione_stazione}),
+            (std::array{300, 2147483600, 1}));
+  EXPECT_EQ((std::array{t[82].inizio, t[82].fine, t[82].posizione_stazione}), (std::array{200, 50, 0}));
+  EXPECT_EQ((std::array{t[83].inizio, t[83].fine, t[83].posizione_stazione}), (std::array{100, 0, 0}));
+}
+
 // ---- gradients -------------------------------------------------------------
 
 using Pendenze = prova_linea;

@@ -17,8 +17,11 @@ std::string citato_shell(const std::string& s) {
 uscita autori(const std::vector<std::string>& argomenti) {
   cartella d;
   std::string comando = citato_shell(AUTORI_ESEGUIBILE);
-  for (const auto& a : argomenti) comando += " " + citato_shell(a);
-  comando += " >" + citato_shell((d / "out").string()) + " 2>" + citato_shell((d / "err").string());
+  for (const auto& a : argomenti) comando.append(" ").append(citato_shell(a));
+  comando.append(" >")
+      .append(citato_shell((d / "out").string()))
+      .append(" 2>")
+      .append(citato_shell((d / "err").string()));
   const int r = std::system(comando.c_str());
   return {WIFEXITED(r) ? WEXITSTATUS(r) : -1, leggi(d / "out"), leggi(d / "err")};
 }

@@ -143,7 +143,7 @@ esito_compile esito_di(const costruzione& c, const ingresso& linea, const ingres
   } else {
     std::string dettaglio;
     e.file_sorgente = senza_record(e, c, linea, treno, dettaglio);
-    if (!dettaglio.empty()) e.messaggio += ": " + dettaglio;
+    if (!dettaglio.empty()) e.messaggio.append(": ").append(dettaglio);
   }
   return e;
 }

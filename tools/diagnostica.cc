@@ -59,7 +59,10 @@ std::string riga_diagnostica(const esito_compile& e) {
   if (e.stato == stato_pulito) return "";
   std::string s = e.file_sorgente;
   if (e.riga_colonna)
-    s += ":" + std::to_string(e.riga_colonna->riga) + ":" + std::to_string(e.riga_colonna->colonna);
+    s.append(":")
+        .append(std::to_string(e.riga_colonna->riga))
+        .append(":")
+        .append(std::to_string(e.riga_colonna->colonna));
   s += ": error: code " + std::to_string(e.codice) + ": " + e.messaggio;
   if (e.posizione) s += " at " + std::to_string(*e.posizione) + " m";
   return s;

@@ -75,17 +75,23 @@ class disegno_piano {
   std::string disegna() {
     const int64_t l = lunghezza_percorso(s_).value_or(ultimo_);
     std::string titolo = "Plan of the route: " + s_.nome_file;
-    if (s_.righe) titolo += ", " + (*s_.righe)[85].nome + " train " + (*s_.righe)[86].nome;
-    titolo += " (" + km_esatti(l) + ")";
+    if (s_.righe)
+      titolo.append(", ").append((*s_.righe)[85].nome).append(" train ").append((*s_.righe)[86].nome);
+    titolo.append(" (").append(km_esatti(l)).append(")");
     inquadra(margine_sx + svg::larghezza_testo(titolo.size(), 15) + 10);
     fine_ = static_cast<int32_t>(std::clamp<int64_t>(l, 0, ultimo_));
     while (fine_ > 0 && !pieno(fine_)) --fine_;
 
     std::string svg = svg::apertura(larghezza_, altezza_, titolo, stile);
-    svg += "<text class=\"t\" x=\"" + num(margine_sx) + "\" y=\"24\">" + svg::testo(titolo) + "</text>\n";
+    svg.append("<text class=\"t\" x=\"")
+        .append(num(margine_sx))
+        .append("\" y=\"24\">")
+        .append(svg::testo(titolo))
+        .append("</text>\n");
     svg += assi();
-    svg += "<path id=\"route\" class=\"r\" d=\"" + tracce(0, fine_) + "\"/>\n";
-    if (fine_ < ultimo_) svg += "<path id=\"run-out\" class=\"o\" d=\"" + tracce(fine_, ultimo_) + "\"/>\n";
+    svg.append("<path id=\"route\" class=\"r\" d=\"").append(tracce(0, fine_)).append("\"/>\n");
+    if (fine_ < ultimo_)
+      svg.append("<path id=\"run-out\" class=\"o\" d=\"").append(tracce(fine_, ultimo_)).append("\"/>\n");
     svg += segnali();
     svg += legenda();
     // Labels in order of importance: a later one gives way.
@@ -95,7 +101,7 @@ class disegno_piano {
     svg += stazioni_(etichette);
     for (const auto& [p, r, testo] : km_da_scrivere_)
       etichette += posa_intorno(p, {{-r.x, -r.y}, r}, 8, testo, 10, "q");
-    svg += "<g id=\"labels\">" + etichette + "</g>\n";
+    svg.append("<g id=\"labels\">").append(etichette).append("</g>\n");
     svg += svg::chiusura;
     return svg;
   }
@@ -167,21 +173,31 @@ class disegno_piano {
     const double passo_y = svg::passo_tacche((my1_ - my0_) / 1000, std::max(2, static_cast<int>(px_y / 60)));
     for (double k : svg::tacche(mx0_ / 1000, mx1_ / 1000, passo_x)) {
       const double x = v_.px({k * 1000, 0}).x;
-      griglia += "M" + num(x) + " " + num(cornice_.y0) + "V" + num(cornice_.y1);
+      griglia.append("M")
+          .append(num(x))
+          .append(" ")
+          .append(num(cornice_.y0))
+          .append("V")
+          .append(num(cornice_.y1));
       etichette_x += "<text x=\"" + num(x) + "\" y=\"" + num(cornice_.y1 + 14) + "\">" +
                      km(k * 1000, passo_x) + "</text>";
     }
     for (double k : svg::tacche(my0_ / 1000, my1_ / 1000, passo_y)) {
       const double y = v_.px({0, k * 1000}).y;
-      griglia += "M" + num(cornice_.x0) + " " + num(y) + "H" + num(cornice_.x1);
+      griglia.append("M")
+          .append(num(cornice_.x0))
+          .append(" ")
+          .append(num(y))
+          .append("H")
+          .append(num(cornice_.x1));
       etichette_y += "<text x=\"" + num(cornice_.x0 - 5) + "\" y=\"" + num(y) + "\" dy=\".35em\">" +
                      km(k * 1000, passo_y) + "</text>";
     }
     std::string s = "<path class=\"g\" d=\"" + griglia + "\"/>\n";
     s += "<rect class=\"f\" x=\"" + num(cornice_.x0) + "\" y=\"" + num(cornice_.y0) + "\" width=\"" +
          num(cornice_.x1 - cornice_.x0) + "\" height=\"" + num(cornice_.y1 - cornice_.y0) + "\"/>\n";
-    s += "<g id=\"x-axis\" class=\"x\" text-anchor=\"middle\">" + etichette_x + "</g>\n";
-    s += "<g id=\"y-axis\" class=\"x\" text-anchor=\"end\">" + etichette_y + "</g>\n";
+    s.append("<g id=\"x-axis\" class=\"x\" text-anchor=\"middle\">").append(etichette_x).append("</g>\n");
+    s.append("<g id=\"y-axis\" class=\"x\" text-anchor=\"end\">").append(etichette_y).append("</g>\n");
     const double cx = (cornice_.x0 + cornice_.x1) / 2;
     const double cy = (cornice_.y0 + cornice_.y1) / 2;
     s += "<text class=\"l\" text-anchor=\"middle\" x=\"" + num(cx) + "\" y=\"" + num(cornice_.y1 + 34) +
@@ -213,9 +229,9 @@ class disegno_piano {
     auto chiudi = [&] {
       if (tratto.size() >= 2) {
         const std::vector<punto> q = svg::semplifica(tratto, tolleranza);
-        d += "M" + num(q[0].x) + " " + num(q[0].y) + "L";
+        d.append("M").append(num(q[0].x)).append(" ").append(num(q[0].y)).append("L");
         for (size_t i = 1; i < q.size(); ++i) {
-          d += (i > 1 ? " " : "") + num(q[i].x) + " " + num(q[i].y);
+          d.append(i > 1 ? " " : "").append(num(q[i].x)).append(" ").append(num(q[i].y));
           evita(q[i - 1], q[i], 2);
         }
       }
@@ -244,7 +260,14 @@ class disegno_piano {
       // Marks on one spot of the screen are one mark.
       if (!visti.insert({std::lround(p.x * 2), std::lround(p.y * 2)}).second) continue;
       const punto r = destra(direzione(static_cast<int32_t>(m)));
-      d += "M" + num(p.x + 2 * r.x) + " " + num(p.y + 2 * r.y) + "l" + num(6 * r.x) + " " + num(6 * r.y);
+      d.append("M")
+          .append(num(p.x + 2 * r.x))
+          .append(" ")
+          .append(num(p.y + 2 * r.y))
+          .append("l")
+          .append(num(6 * r.x))
+          .append(" ")
+          .append(num(6 * r.y));
       evita({p.x + 2 * r.x, p.y + 2 * r.y}, {p.x + 8 * r.x, p.y + 8 * r.y}, 1);
     }
     return "<path id=\"signals\" class=\"s\" d=\"" + d + "\"/>\n";
@@ -315,7 +338,14 @@ class disegno_piano {
       if (!pieno(m)) continue;
       const punto p = px(m);
       const punto r = destra(direzione(m));
-      d += "M" + num(p.x - 5 * r.x) + " " + num(p.y - 5 * r.y) + "l" + num(10 * r.x) + " " + num(10 * r.y);
+      d.append("M")
+          .append(num(p.x - 5 * r.x))
+          .append(" ")
+          .append(num(p.y - 5 * r.y))
+          .append("l")
+          .append(num(10 * r.x))
+          .append(" ")
+          .append(num(10 * r.y));
       evita({p.x - 5 * r.x, p.y - 5 * r.y}, {p.x + 5 * r.x, p.y + 5 * r.y}, 1);
       km_da_scrivere_.push_back({p, r, std::to_string(m / 1000) + " km"});
     }

@@ -96,10 +96,15 @@ class disegno_profilo {
     disegnate_ = celle_disegnate();
     impagina();
     std::string titolo = "Profile: " + s_.nome_file;
-    if (s_.righe) titolo += ", " + (*s_.righe)[85].nome + " train " + (*s_.righe)[86].nome;
-    if (l_) titolo += " (route " + km_esatti(static_cast<double>(*l_)) + ")";
+    if (s_.righe)
+      titolo.append(", ").append((*s_.righe)[85].nome).append(" train ").append((*s_.righe)[86].nome);
+    if (l_) titolo.append(" (route ").append(km_esatti(static_cast<double>(*l_))).append(")");
     std::string svg = svg::apertura(larghezza, altezza_, titolo, stile);
-    svg += "<text class=\"t\" x=\"" + num(x0) + "\" y=\"22\">" + svg::testo(titolo) + "</text>\n";
+    svg.append("<text class=\"t\" x=\"")
+        .append(num(x0))
+        .append("\" y=\"22\">")
+        .append(svg::testo(titolo))
+        .append("</text>\n");
     svg += legenda();
     svg += gallerie();
     svg += griglia();
@@ -230,11 +235,18 @@ class disegno_profilo {
     std::string d, etichette;
     for (double k : svg::tacche(0, km_totali, passo)) {
       const double xx = x(k * 1000);
-      for (const pannello& p : pannelli_) d += "M" + num(xx) + " " + num(p.alto) + "V" + num(p.basso);
-      etichette += "<text x=\"" + num(xx) + "\" y=\"" + num(y_fondo_ + 14) + "\">" + km(k, passo) + "</text>";
+      for (const pannello& p : pannelli_)
+        d.append("M").append(num(xx)).append(" ").append(num(p.alto)).append("V").append(num(p.basso));
+      etichette.append("<text x=\"")
+          .append(num(xx))
+          .append("\" y=\"")
+          .append(num(y_fondo_ + 14))
+          .append("\">")
+          .append(km(k, passo))
+          .append("</text>");
     }
     std::string s = "<path class=\"g\" d=\"" + d + "\"/>\n";
-    s += "<g id=\"km-axis\" class=\"x\" text-anchor=\"middle\">" + etichette + "</g>\n";
+    s.append("<g id=\"km-axis\" class=\"x\" text-anchor=\"middle\">").append(etichette).append("</g>\n");
     s += "<text class=\"l\" text-anchor=\"middle\" x=\"" + num((x0 + x1) / 2) + "\" y=\"" +
          num(y_fondo_ + 36) + "\">distance along the route (km)</text>\n";
     return s;
@@ -261,10 +273,10 @@ class disegno_profilo {
         minimo = std::min(minimo, ultimo);
         massimo = std::max(massimo, ultimo);
       }
-      d += "H" + num(xx);
+      d.append("H").append(num(xx));
       for (int v : {minimo, massimo, ultimo}) {
         if (v == corrente) continue;
-        d += "V" + num(p.y(v));
+        d.append("V").append(num(p.y(v)));
         corrente = v;
       }
       i = j;
@@ -278,13 +290,24 @@ class disegno_profilo {
     const double passo = svg::passo_tacche(p.massimo - p.minimo, 4);
     std::string griglia, etichette;
     for (double v : svg::tacche(p.minimo, p.massimo, passo)) {
-      griglia += "M" + num(x0) + " " + num(p.y(v)) + "H" + num(x1);
+      griglia.append("M").append(num(x0)).append(" ").append(num(p.y(v))).append("H").append(num(x1));
       etichette += "<text x=\"" + num(x0 - 6) + "\" y=\"" + num(p.y(v)) + "\" dy=\".35em\">" + km(v, passo) +
                    "</text>";
     }
-    s += "<path class=\"g\" d=\"" + griglia + "\"/>\n";
-    if (p.minimo < 0) s += "<path class=\"z\" d=\"M" + num(x0) + " " + num(p.y(0)) + "H" + num(x1) + "\"/>\n";
-    s += "<g id=\"" + std::string(p.id) + "-axis\" class=\"x\" text-anchor=\"end\">" + etichette + "</g>\n";
+    s.append("<path class=\"g\" d=\"").append(griglia).append("\"/>\n");
+    if (p.minimo < 0)
+      s.append("<path class=\"z\" d=\"M")
+          .append(num(x0))
+          .append(" ")
+          .append(num(p.y(0)))
+          .append("H")
+          .append(num(x1))
+          .append("\"/>\n");
+    s.append("<g id=\"")
+        .append(std::string(p.id))
+        .append("-axis\" class=\"x\" text-anchor=\"end\">")
+        .append(etichette)
+        .append("</g>\n");
     const double cy = (p.alto + p.basso) / 2;
     s += "<text class=\"l\" text-anchor=\"middle\" x=\"" + num(x0 - 44) + "\" y=\"" + num(cy) +
          "\" transform=\"rotate(-90 " + num(x0 - 44) + " " + num(cy) + ")\">" + p.titolo + "</text>\n";
@@ -304,7 +327,13 @@ class disegno_profilo {
   std::string righe_oggetti() const {
     std::string s = "<g class=\"l\" text-anchor=\"end\">";
     auto riga = [&](double y, const char* testo) {
-      s += "<text x=\"" + num(x0 - 8) + "\" y=\"" + num(y) + "\" dy=\".35em\">" + testo + "</text>";
+      s.append("<text x=\"")
+          .append(num(x0 - 8))
+          .append("\" y=\"")
+          .append(num(y))
+          .append("\" dy=\".35em\">")
+          .append(testo)
+          .append("</text>");
     };
     riga(y_stazioni_ + 7, "stations");
     riga(y_segnali_ + 7, "signals");
@@ -358,10 +387,17 @@ class disegno_profilo {
               "\" y=\"" + num(y) + "\" transform=\"rotate(-90 " + num(xx + 3.5) + " " + num(y) + ")\">" +
               svg::testo(visibili[i]->nome) + "</text>";
       if (std::abs(xx - volute[i]) > 0.5)
-        linee += "M" + num(volute[i]) + " " + num(y_stazioni_) + "L" + num(xx) + " " + num(y_nomi_);
+        linee.append("M")
+            .append(num(volute[i]))
+            .append(" ")
+            .append(num(y_stazioni_))
+            .append("L")
+            .append(num(xx))
+            .append(" ")
+            .append(num(y_nomi_));
     }
     std::string s = "<g id=\"stations\">" + segni + nomi + "</g>\n";
-    if (!linee.empty()) s += "<path class=\"ld\" d=\"" + linee + "\"/>\n";
+    if (!linee.empty()) s.append("<path class=\"ld\" d=\"").append(linee).append("\"/>\n");
     return s;
   }
 
@@ -375,7 +411,7 @@ class disegno_profilo {
       if (c_[n].tipo != tipo) continue;
       const double xx = x(metri_cella * static_cast<double>(n));
       if (!visti.insert(std::lround(xx * 2)).second) continue;
-      d += "M" + num(xx) + " " + num(y) + "v12";
+      d.append("M").append(num(xx)).append(" ").append(num(y)).append("v12");
     }
     return "<path id=\"" + std::string(id) + "\" class=\"" + classe + "\" d=\"" + d + "\"/>\n";
   }
@@ -393,7 +429,13 @@ class disegno_profilo {
       // A code whose label would cover the previous one keeps its mark only.
       if (xx - w / 2 < ultimo + 2) continue;
       ultimo = xx + w / 2;
-      etichette += "<text x=\"" + num(xx) + "\" y=\"" + num(y_codici_ + 9) + "\">" + codice + "</text>";
+      etichette.append("<text x=\"")
+          .append(num(xx))
+          .append("\" y=\"")
+          .append(num(y_codici_ + 9))
+          .append("\">")
+          .append(codice)
+          .append("</text>");
     }
     return s + "<g id=\"code-labels\" class=\"cc\" text-anchor=\"middle\">" + etichette + "</g>\n";
   }
@@ -414,7 +456,11 @@ class disegno_profilo {
       std::string cosa;
       if (c.tipo == tipo_avviso_rallentamento) {
         cosa = "slowdown warning board";
-        s += "<path class=\"rb\" d=\"M" + num(xx - 6) + " " + num(y) + "h12l-6 10z\">";
+        s.append("<path class=\"rb\" d=\"M")
+            .append(num(xx - 6))
+            .append(" ")
+            .append(num(y))
+            .append("h12l-6 10z\">");
       } else if (c.tipo == tipo_inizio_rallentamento) {
         cosa = "slowdown start";
         // The slowdown runs to the next end.
@@ -430,12 +476,24 @@ class disegno_profilo {
         s += "<path class=\"rf\" d=\"M" + num(xx) + " " + num(y) + "v12M" + num(xx) + " " + num(y) +
              "l-9 3l9 3z\">";
       }
-      s += "<title>" + cosa + ", v " + v + ", " + km_esatti(metro) + "</title></path>";
+      s.append("<title>")
+          .append(cosa)
+          .append(", v ")
+          .append(v)
+          .append(", ")
+          .append(km_esatti(metro))
+          .append("</title></path>");
       if (c.tipo == tipo_fine_rallentamento) continue;
       const double w = svg::larghezza_testo(v.size(), 9);
       if (xx - w / 2 < ultimo + 2) continue;
       ultimo = xx + w / 2;
-      etichette += "<text x=\"" + num(xx) + "\" y=\"" + num(y - 3) + "\">" + v + "</text>";
+      etichette.append("<text x=\"")
+          .append(num(xx))
+          .append("\" y=\"")
+          .append(num(y - 3))
+          .append("\">")
+          .append(v)
+          .append("</text>");
     }
     s += "</g>\n";
     return s + "<g id=\"slowdown-labels\" class=\"rv\" text-anchor=\"middle\">" + etichette + "</g>\n";

@@ -182,11 +182,11 @@ std::string apertura(double larghezza, double altezza, std::string_view titolo_l
   std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   s += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h + "\" viewBox=\"0 0 " +
        w + " " + h + "\" font-family=\"sans-serif\" font-size=\"11\">\n";
-  s += "<title>" + testo(titolo_latin1) + "</title>\n";
+  s.append("<title>").append(testo(titolo_latin1)).append("</title>\n");
   s += "<style>";
   s += stile;
   s += "</style>\n";
-  s += "<rect width=\"" + w + "\" height=\"" + h + "\" fill=\"#fff\"/>\n";
+  s.append("<rect width=\"").append(w).append("\" height=\"").append(h).append("\" fill=\"#fff\"/>\n");
   return s;
 }
 
@@ -217,7 +217,7 @@ std::string posatore::posa(punto ancora, const std::vector<punto>& versi, std::s
     if (!libero) continue;
     occupati_.push_back(r);
     std::string s = "<text x=\"" + num(x0 + 1) + "\" y=\"" + num(y0 + corpo * 0.95) + "\"";
-    if (!classe.empty()) s += " class=\"" + std::string(classe) + "\"";
+    if (!classe.empty()) s.append(" class=\"").append(std::string(classe)).append("\"");
     return s + ">" + testo(latin1) + "</text>";
   }
   return "";
@@ -225,9 +225,9 @@ std::string posatore::posa(punto ancora, const std::vector<punto>& versi, std::s
 
 std::optional<std::string> scrivi_intero(const std::filesystem::path& finale, std::string_view contenuto) {
   const std::filesystem::path cartella = finale.parent_path();
-  std::string modello = ((cartella.empty() ? std::filesystem::path(".") : cartella) /
-                         ("." + finale.filename().string() + ".XXXXXX"))
-                            .string();
+  std::string nascosto = ".";
+  nascosto.append(finale.filename().string()).append(".XXXXXX");
+  std::string modello = ((cartella.empty() ? std::filesystem::path(".") : cartella) / nascosto).string();
   const int fd = mkstemp(modello.data());
   if (fd < 0) return std::strerror(errno);
   auto fallisce = [&](int codice) -> std::optional<std::string> {

@@ -26,6 +26,13 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LC_ALL=C
 registro_wine=$stato_wine/wine.log
 
+# Without the windows preset's build there is nothing to run: skipped, and why.
+codice_saltato=77
+if [ "$caso" != chiudi ] && [ ! -f "$windows/valmora2.exe" ]; then
+  echo "saltato: nessuna build Windows in $windows (cmake --preset windows && cmake --build --preset windows)" >&2
+  exit "$codice_saltato"
+fi
+
 ferma_ambiente() {
   if [ -d "$WINEPREFIX" ]; then wineserver -k >>"$registro_wine" 2>&1; fi
   if [ -s "$stato_wine/xvfb.pid" ]; then
