@@ -1,7 +1,6 @@
 #include "app/avvio.h"
 
 #include "documents/documenti.h"
-#include "output/finitura.h"
 
 esito_costruzione esegui_avvio(const std::filesystem::path& cartella, const std::string& identificativo,
                                const std::string& numero_treno) {
@@ -11,8 +10,7 @@ esito_costruzione esegui_avvio(const std::filesystem::path& cartella, const std:
   dati_note(c);
   dati_rallentamenti(c);
   dati_scheda(c);
-  memorizza_percorso(c, 1);
-  return {c.codice_errore, c.posizione_errore};
+  return memorizza_percorso(c, 1);
 }
 
 std::string testo_errore(const std::string& a) { return " Errore n. " + a; }

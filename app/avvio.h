@@ -4,19 +4,15 @@
 #include <filesystem>
 #include <string>
 
-#include "model/costruzione.h"
+#include "run/memorizza_percorso.h"
 
 inline constexpr const char* identificativo_scenario = "Valmora2";
 inline constexpr const char* numero_treno_scenario = "1552";
 inline constexpr const char* testo_attesa = "Attendere";
 
-struct esito_costruzione {
-  int32_t codice_errore = 0;
-  int32_t posizione_errore = 0;
-};
-
-// Writes the documents and builds the scenario in cartella. Throws arresto for
-// a fatal stop and std::system_error when the file system fails.
+// Writes the documents and builds the scenario in cartella; a fatal stop is
+// in the result's fatale. A failure of the file system leaves as
+// std::system_error.
 esito_costruzione esegui_avvio(const std::filesystem::path& cartella, const std::string& identificativo,
                                const std::string& numero_treno);
 

@@ -20,14 +20,13 @@ int main(int, char** argv) {
   try {
     esito_costruzione e =
         esegui_avvio(cartella_eseguibile(argv[0]), identificativo_scenario, numero_treno_scenario);
+    if (!e.fatale.empty()) errore(e.fatale);
     if (e.codice_errore != 0) {
       std::cerr << "codice_errore " << e.codice_errore << " posizione_errore " << e.posizione_errore
                 << std::endl;
       return uscita_codice;
     }
     return uscita_riuscita;
-  } catch (const arresto& a) {
-    errore(a.testo);
   } catch (const std::system_error& e) {
     errore_di_sistema(e);
   }

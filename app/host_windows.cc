@@ -27,9 +27,8 @@ int WINAPI wWinMain(HINSTANCE istanza, HINSTANCE, PWSTR, int modo) {
   mostra_finestra_attesa(istanza, modo);
   try {
     esito_costruzione e = esegui_avvio(cartella_eseguibile(), identificativo_scenario, numero_treno_scenario);
+    if (!e.fatale.empty()) errore(e.fatale);
     return e.codice_errore != 0 ? uscita_codice : uscita_riuscita;
-  } catch (const arresto& a) {
-    errore(a.testo);
   } catch (const std::system_error& e) {
     errore_di_sistema(e);
   }

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/file.h"
-#include "app/nomi_file.h"
+#include "files/archivio.h"
+#include "files/nomi_file.h"
 
 std::string componi_documento(std::span<const std::string_view> righe) {
   // The storage is filled first and the sentinel stands after the last line,

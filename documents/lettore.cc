@@ -44,13 +44,13 @@ void lettore::delimitatore() {
 }
 
 std::string lettore::leggi_testo() {
-  if (fine_file()) throw errore_lettura("read past the end of the file");
+  if (fine_file()) throw guasto_lettura("read past the end of the file");
   salta_spazi();
   inizio_campo_ = pos_;
   std::string campo;
   if (pos_ < dati_.size() && dati_[pos_] == '"') {
     size_t chiusa = dati_.find('"', pos_ + 1);
-    if (chiusa == std::string::npos) throw errore_lettura("unterminated quoted text");
+    if (chiusa == std::string::npos) throw guasto_lettura("unterminated quoted text");
     campo = dati_.substr(pos_ + 1, chiusa - pos_ - 1);
     pos_ = chiusa + 1;
   } else {
@@ -66,13 +66,13 @@ std::string lettore::leggi_testo() {
 }
 
 int64_t lettore::leggi_numero(int64_t minimo, int64_t massimo) {
-  if (fine_file()) throw errore_lettura("read past the end of the file");
+  if (fine_file()) throw guasto_lettura("read past the end of the file");
   salta_spazi();
   inizio_campo_ = pos_;
   size_t fine = pos_;
   while (fine < dati_.size() && dati_[fine] != ' ' && dati_[fine] != ',' && !fine_riga(fine)) ++fine;
   std::string_view campo(dati_.data() + pos_, fine - pos_);
-  if (campo.empty()) throw errore_lettura("empty number");
+  if (campo.empty()) throw guasto_lettura("empty number");
 
   size_t i = 0;
   bool negativo = false;
@@ -81,18 +81,18 @@ int64_t lettore::leggi_numero(int64_t minimo, int64_t massimo) {
     ++i;
   }
   auto cifra = [&](size_t k) { return k < campo.size() && campo[k] >= '0' && campo[k] <= '9'; };
-  if (!cifra(i)) throw errore_lettura("malformed number");
+  if (!cifra(i)) throw guasto_lettura("malformed number");
   // Any magnitude beyond this is out of every target's range.
   constexpr int64_t tetto = int64_t{1} << 40;
   int64_t intero = 0;
   for (; cifra(i); ++i) intero = intero > tetto ? intero : intero * 10 + (campo[i] - '0');
   if (i < campo.size()) {
-    if (campo[i] != '.' || !cifra(i + 1)) throw errore_lettura("malformed number");
+    if (campo[i] != '.' || !cifra(i + 1)) throw guasto_lettura("malformed number");
     ++i;
     size_t prima = i;
     for (; cifra(i); ++i) {
     }
-    if (i != campo.size()) throw errore_lettura("malformed number");
+    if (i != campo.size()) throw guasto_lettura("malformed number");
     // Round the fraction half to even, decided on the digits themselves.
     char d = campo[prima];
     bool resto = false;
@@ -101,7 +101,7 @@ int64_t lettore::leggi_numero(int64_t minimo, int64_t massimo) {
   }
   int64_t valore = negativo ? -intero : intero;
   pos_ = fine;
-  if (valore < minimo || valore > massimo) throw errore_lettura("number out of range");
+  if (valore < minimo || valore > massimo) throw guasto_lettura("number out of range");
   delimitatore();
   return valore;
 }

@@ -8,8 +8,9 @@
 #include <string>
 #include <string_view>
 
-// A failure of the reader; the compilers record it as code 25.
-struct errore_lettura : std::runtime_error {
+// A run-time fault while a description is read: the reader's own failures
+// and a value that does not fit where it is stored. The build records code 25.
+struct guasto_lettura : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 

@@ -3,11 +3,10 @@
 #include <array>
 #include <limits>
 
-#include "app/file.h"
-#include "app/nomi_file.h"
 #include "documents/lettore.h"
-#include "model/uscita.h"
-#include "train/compilatore_treno.h"
+#include "files/archivio.h"
+#include "files/nomi_file.h"
+#include "model/esito.h"
 
 namespace {
 constexpr int64_t lunghezza_massima = 1000000;
@@ -17,42 +16,43 @@ constexpr int massimo_gallerie = 80;
 bool ha(const std::string& t, const char* parola) { return contiene(t, parola, modo::qualsiasi); }
 bool ha_esatto(const std::string& t, const char* parola) { return contiene(t, parola, modo::esatto); }
 
-// Signals the record loop to stop after a code 15.
-struct fermo_record {};
+constexpr dopo_record continua = dopo_record::continua;
 
 class compilatore_linea {
  public:
   compilatore_linea(costruzione& c, lettore& l) : c_(c), l_(l) {}
 
-  void esegui() {
+  fine_compilatore esegui() {
     try {
-      compila();
-    } catch (const errore_lettura&) {
-      // Point diagnostics at the field the reader failed on.
+      if (compila() == dopo_record::esci) {
+        archivio_di(c_).elimina(nomi::descrizione_linea(c_));
+        return fine_compilatore::uscito;
+      }
+      return fine_compilatore::letto;
+    } catch (const guasto_lettura&) {
+      // Point diagnostics at the field the fault came with.
       c_.documento_errore = 1;
       c_.offset_errore = l_.inizio_campo();
-      throw;
+      return fine_compilatore::guasto;
     }
   }
 
  private:
-  void compila() {
-    preambolo();
-    sezione_generale();
+  dopo_record compila() {
+    if (preambolo() == dopo_record::esci) return dopo_record::esci;
+    if (sezione_generale() == dopo_record::esci) return dopo_record::esci;
     progressive_ordina(c_);
     // The record loop cannot run without the cells.
-    if (!c_.percorso_esiste()) throw errore_lettura("no route length in the general section");
+    if (!c_.percorso_esiste()) throw guasto_lettura("no route length in the general section");
     if (c_.genera_tracciato != 0) {
       c_.tracciato.at(0, 0) = {specie_elemento::intero, 0.0};
       c_.tracciato.at(0, 1) = {specie_elemento::intero, 0.0};
       c_.tracciato.at(1, 0) = {specie_elemento::intero, 0.0};
       c_.tracciato.at(1, 1) = {specie_elemento::intero, 1.0};
     }
-    try {
-      ciclo_record();
-    } catch (const fermo_record&) {
-    }
+    if (ciclo_record() == dopo_record::esci) return dopo_record::esci;
     chiusura();
+    return continua;
   }
 
   void leggi_token() {
@@ -60,41 +60,43 @@ class compilatore_linea {
     inizio_record_ = l_.inizio_campo();
   }
 
-  [[noreturn]] void uscita(int32_t codice) {
+  void annota() {
     c_.documento_errore = 1;
     c_.offset_errore = inizio_record_;
-    throw uscita_errore{codice};
   }
 
-  void errore_15(int32_t posizione) {
-    c_.registra(15, posizione);
-    c_.documento_errore = 1;
-    c_.offset_errore = inizio_record_;
-    throw fermo_record{};
+  dopo_record esci(int32_t codice) {
+    c_.codice_errore = codice;
+    annota();
+    return dopo_record::esci;
   }
-
-  void segna(int32_t codice, int32_t posizione) {
+  dopo_record esci(int32_t codice, int32_t posizione) {
     c_.posizione_errore = posizione;
-    uscita(codice);
+    return esci(codice);
+  }
+  dopo_record ferma_15(int32_t posizione) {
+    c_.registra(15, posizione);
+    annota();
+    return dopo_record::ferma;
   }
 
-  void preambolo() {
+  dopo_record preambolo() {
     for (;;) {
       leggi_token();
-      if (l_.fine_file()) uscita(102);
-      if (ha(c_.token, "[generale]")) return;
+      if (l_.fine_file()) return esci(102);
+      if (ha(c_.token, "[generale]")) return continua;
     }
   }
 
-  void sezione_generale() {
+  dopo_record sezione_generale() {
     for (;;) {
-      if (l_.fine_file()) return;
+      if (l_.fine_file()) return continua;
       leggi_token();
-      if (l_.fine_file()) return;
+      if (l_.fine_file()) return continua;
       for (int k = 0; k < 10; ++k)
         if (ha(c_.token, "-")) leggi_token();
-      chiavi_generali();
-      if (fine_sezione()) return;
+      if (chiavi_generali() == dopo_record::esci) return dopo_record::esci;
+      if (fine_sezione()) return continua;
     }
   }
 
@@ -105,10 +107,10 @@ class compilatore_linea {
     return t.find('[') != std::string::npos && t.find(']') != std::string::npos;
   }
 
-  void chiavi_generali() {
+  dopo_record chiavi_generali() {
     const std::string& t = c_.token;
     tabella& tab = c_.tabella_scenario;
-    if (ha(t, "lunghezza") && ha(t, "percorso")) lunghezza();
+    if (ha(t, "lunghezza") && ha(t, "percorso") && lunghezza() == dopo_record::esci) return dopo_record::esci;
     auto progressiva = [&](const char* parola, int riga) {
       if (ha_esatto(t, "progressiva") && ha_esatto(t, parola)) {
         tab[riga].inizio = l_.leggi_32();
@@ -122,62 +124,72 @@ class compilatore_linea {
     if (ha_esatto(t, "sfondo") && ha_esatto(t, "uno")) tab[85].inizio = l_.leggi_32();
     if (ha_esatto(t, "sfondo") && ha_esatto(t, "due")) tab[85].posizione_stazione = l_.leggi_32();
     if (ha_esatto(t, "sfondo") && ha_esatto(t, "tre")) tab[85].fine = l_.leggi_32();
-    if (ha_esatto(t, "ripetizione") && ha_esatto(t, "segnali")) ripetizione_segnali();
+    if (ha_esatto(t, "ripetizione") && ha_esatto(t, "segnali")) return ripetizione_segnali();
+    return continua;
   }
 
-  void lunghezza() {
+  dopo_record lunghezza() {
     int32_t& l = c_.tabella_scenario[84].fine;
     l = l_.leggi_32();
-    if (l > lunghezza_massima) uscita(1);
-    if (l < 0) uscita(25);
+    if (l > lunghezza_massima) return esci(1);
+    if (l < 0) return esci(25);
     int64_t n = ultimo_indice_per(l);
     c_.percorso.assign(static_cast<size_t>(n) + 1, cella{});
     if (c_.genera_tracciato != 0) c_.tracciato.crea(l + 7000);
+    return continua;
   }
 
-  void ripetizione_segnali() {
+  dopo_record ripetizione_segnali() {
     riga_scenario& r = c_.tabella_scenario[86];
     r.inizio = l_.leggi_32();
     r.fine = l_.leggi_32();
-    if (r.inizio % 50 != 0) uscita(3);
-    if (r.fine % 50 != 0) uscita(4);
+    if (r.inizio % 50 != 0) return esci(3);
+    if (r.fine % 50 != 0) return esci(4);
     int32_t codici = 0;
     if (ha(c_.token, "4")) {
       codici = 4;
     } else if (ha(c_.token, "9")) {
       codici = 9;
     } else {
-      uscita(5);
+      return esci(5);
     }
     if (r.fine == 0) codici = 0;
     r.posizione_stazione = codici;
+    return continua;
   }
 
-  void ciclo_record() {
+  // Ends at the end of the file, or with the first record that does not
+  // let the loop go on: the later keywords of its token are not tried.
+  dopo_record ciclo_record() {
     for (;;) {
-      if (l_.fine_file()) return;
+      if (l_.fine_file()) return continua;
       leggi_token();
-      if (l_.fine_file()) return;
+      if (l_.fine_file()) return continua;
       if (ha(c_.token, "-")) {
         leggi_token();
-        if (l_.fine_file()) return;
+        if (l_.fine_file()) return continua;
         if (ha(c_.token, "-")) {
           leggi_token();
-          if (l_.fine_file()) return;
+          if (l_.fine_file()) return continua;
         }
       }
       const std::string parola = c_.token;
-      if (ha(parola, "pendenza")) pendenza();
-      if (c_.genera_tracciato != 0 && ha(parola, "curva")) curva(parola);
-      if (ha(parola, "montagna")) montagna();
-      if (ha(parola, "indicatori_v")) indicatore();
-      if (ha(parola, "indicat") && ha(parola, "cartello")) cartello();
+      dopo_record d = continua;
+      auto record = [&d](bool scelto, auto&& gestisci) {
+        if (d == continua && scelto) d = gestisci();
+      };
+      record(ha(parola, "pendenza"), [&] { return pendenza(); });
+      record(c_.genera_tracciato != 0 && ha(parola, "curva"), [&] { return curva(parola); });
+      record(ha(parola, "montagna"), [&] { return montagna(); });
+      record(ha(parola, "indicatori_v"), [&] { return indicatore(); });
+      record(ha(parola, "indicat") && ha(parola, "cartello"), [&] { return cartello(); });
+      if (d != continua) return d;
     }
   }
 
   // A cell index a record computes for itself must lie in the array.
   int64_t propria_cella(int64_t indice) {
-    if (indice < 0 || indice > c_.ultimo_indice()) throw errore_lettura("cell index outside the route");
+    if (indice < 0 || indice > c_.ultimo_indice()) throw guasto_lettura("cell index outside the route");
     return indice;
   }
 
@@ -188,10 +200,10 @@ class compilatore_linea {
     ++cursore_;
   }
 
-  void pendenza() {
+  dopo_record pendenza() {
     int32_t p = l_.leggi_32();
     int32_t g = l_.leggi_32();
-    if (c_.oltre_percorso(p, 100)) errore_15(p);
+    if (c_.oltre_percorso(p, 100)) return ferma_15(p);
     int64_t i = arrotonda(p / 50.0);
     if (i > 0) {
       do {
@@ -199,6 +211,7 @@ class compilatore_linea {
       } while (cursore_ < i);
     }
     pendenza_precedente_ = g;
+    return continua;
   }
 
   void estendi(double k) {
@@ -220,36 +233,40 @@ class compilatore_linea {
 
   // One metre of a curve record: beyond the plan's last metre or beyond the
   // metre limit the line compiler gives up with 103.
-  void passo(double k) {
-    if (metro_ > c_.tracciato.ultimo_metro()) uscita(103);
+  dopo_record passo(double k) {
+    if (metro_ > c_.tracciato.ultimo_metro()) return esci(103);
     estendi(k);
     ++metro_;
-    if (metro_ > metro_massimo) uscita(103);
+    if (metro_ > metro_massimo) return esci(103);
+    return continua;
   }
 
-  void curva(const std::string& parola) {
+  dopo_record curva(const std::string& parola) {
     int32_t s = l_.leggi_32();
     int32_t n = l_.leggi_32();
-    if (c_.oltre_percorso(s, 100)) errore_15(s);
+    if (c_.oltre_percorso(s, 100)) return ferma_15(s);
     double k = curvatura(parola);
-    if (k == 0.0) uscita(103);
+    if (k == 0.0) return esci(103);
     if (ha(parola, "s")) k = -k;
-    while (metro_ <= s) passo(0.0);
+    while (metro_ <= s)
+      if (passo(0.0) == dopo_record::esci) return dopo_record::esci;
     int64_t fine = static_cast<int64_t>(s) + n;
-    while (metro_ <= fine) passo(k);
+    while (metro_ <= fine)
+      if (passo(k) == dopo_record::esci) return dopo_record::esci;
+    return continua;
   }
 
-  void montagna() {
+  dopo_record montagna() {
     int32_t inizio = l_.leggi_32();
     int32_t fine = l_.leggi_32();
     int32_t tipo = l_.leggi_32();
-    if (c_.oltre_percorso(inizio, 100)) errore_15(inizio);
-    memo_montagna(inizio, fine, tipo);
+    if (c_.oltre_percorso(inizio, 100)) return ferma_15(inizio);
+    return memo_montagna(inizio, fine, tipo);
   }
 
-  void memo_montagna(int32_t inizio, int32_t fine, int32_t& tipo) {
+  dopo_record memo_montagna(int32_t inizio, int32_t fine, int32_t& tipo) {
     int64_t a = propria_cella(arrotonda(inizio / 50.0));
-    if (gallerie_ >= massimo_gallerie) uscita(25);
+    if (gallerie_ >= massimo_gallerie) return esci(25);
     bool luci = false;
     if (tipo > 10) {
       luci = true;
@@ -260,7 +277,7 @@ class compilatore_linea {
     fini_[gallerie_] = fine;
     if (gallerie_ > 1 && static_cast<int64_t>(inizio) - fini_[gallerie_ - 1] <= 150) tipo = 3;
     int64_t b = std::min(arrotonda(fine / 50.0 - 1.0), c_.ultimo_indice());
-    if (b >= a && (tipo < 0 || tipo > 255)) throw errore_lettura("tunnel type does not fit");
+    if (b >= a && (tipo < 0 || tipo > 255)) throw guasto_lettura("tunnel type does not fit");
     int contatore = 0;
     for (int64_t k = a; k <= b; ++k) {
       cella& cel = c_.percorso[static_cast<size_t>(k)];
@@ -268,27 +285,29 @@ class compilatore_linea {
       ++contatore;
       if (luci && contatore % 4 == 0 && cel.tipo == 0) cel.tipo = 11;
     }
+    return continua;
   }
 
   static int16_t velocita_coppia(int32_t d, int32_t s) {
     int64_t v = arrotonda(d / 5.0 + static_cast<double>(static_cast<int64_t>(s) * 20));
     if (v < std::numeric_limits<int16_t>::min() || v > std::numeric_limits<int16_t>::max())
-      throw errore_lettura("speed pair does not fit");
+      throw guasto_lettura("speed pair does not fit");
     return static_cast<int16_t>(v);
   }
 
-  void indicatore() {
+  dopo_record indicatore() {
     std::array<int32_t, 9> v{};
     for (int32_t& x : v) x = l_.leggi_32();
-    if (c_.oltre_percorso(v[0], 100)) errore_15(v[0]);
-    memo_indicatori_v_max(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
+    if (c_.oltre_percorso(v[0], 100)) return ferma_15(v[0]);
+    return memo_indicatori_v_max(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
   }
 
-  void memo_indicatori_v_max(int32_t posizione, int32_t vas, int32_t vbs, int32_t vcs, int32_t strisces,
-                             int32_t vad, int32_t vbd, int32_t vcd, int32_t strisced) {
+  dopo_record memo_indicatori_v_max(int32_t posizione, int32_t vas, int32_t vbs, int32_t vcs,
+                                    int32_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
+                                    int32_t strisced) {
     int64_t i = propria_cella(arrotonda(posizione / 50.0 + 1.0));
     cella& cel = c_.percorso[static_cast<size_t>(i)];
-    if (!cella_libera(cel)) segna(21, posizione);
+    if (!cella_libera(cel)) return esci(21, posizione);
     cel.tipo = 6;
     cel.dato1 = velocita_coppia(vad, vas);
     cel.dato2 = velocita_coppia(vbd, vbs);
@@ -296,21 +315,23 @@ class compilatore_linea {
     // 16-bit arithmetic: only the low bits of the stripe counts count.
     cel.dato4 = static_cast<int16_t>(
         static_cast<uint16_t>(static_cast<uint32_t>(strisces) * 10u + static_cast<uint32_t>(strisced)));
+    return continua;
   }
 
-  void cartello() {
+  dopo_record cartello() {
     int32_t posizione = l_.leggi_32();
     c_.token = l_.leggi_testo();
-    if (c_.oltre_percorso(posizione, 100)) errore_15(posizione);
+    if (c_.oltre_percorso(posizione, 100)) return ferma_15(posizione);
     int64_t i = propria_cella(arrotonda(posizione / 50.0 + 1.0));
-    if (riga_cartello_ < 0) uscita(25);
+    if (riga_cartello_ < 0) return esci(25);
     cella& cel = c_.percorso[static_cast<size_t>(i)];
-    if (!cella_libera(cel)) segna(6, posizione);
+    if (!cella_libera(cel)) return esci(6, posizione);
     cel.tipo = 14;
     cel.dato1 = static_cast<int16_t>(riga_cartello_);
     c_.tabella_scenario[static_cast<size_t>(riga_cartello_)].nome = c_.token;
     --riga_cartello_;
     c_.segno_cartelli = riga_cartello_;
+    return continua;
   }
 
   void chiusura() {
@@ -338,16 +359,6 @@ class compilatore_linea {
   int32_t riga_cartello_ = 80;
 };
 
-// Everything read before a fault stays; both descriptions go.
-void coda_errore(costruzione& c) {
-  for (const auto& nome : {nomi::descrizione_linea(c), nomi::descrizione_treno(c)}) {
-    try {
-      if (archivio_di(c).esiste(nome)) archivio_di(c).elimina(nome);
-    } catch (const std::exception&) {
-    }
-  }
-  c.codice_errore = 25;
-}
 }  // namespace
 
 double curvatura(const std::string& parola) {
@@ -413,36 +424,13 @@ void progressive_ordina(costruzione& c) {
     riga_scenario& r = t[81 + i];
     if (r.posizione_stazione == 1) {
       if (r.fine > std::numeric_limits<int32_t>::max() - 100)
-        throw errore_lettura("chainage difference does not fit");
+        throw guasto_lettura("chainage difference does not fit");
       r.fine += 100;
     }
   }
 }
 
-void memorizza_dati(costruzione& c) {
-  c.tabella_scenario[85].nome = c.identificativo;
-  c.tabella_scenario[86].nome = c.numero_treno;
-  const auto linea = nomi::descrizione_linea(c);
-  if (!archivio_di(c).esiste(linea)) {
-    c.registra(101);
-    return;
-  }
-  try {
-    try {
-      lettore l(archivio_di(c).leggi(linea));
-      compilatore_linea(c, l).esegui();
-    } catch (const uscita_errore& u) {
-      archivio_di(c).elimina(linea);
-      c.codice_errore = u.codice;
-      return;
-    }
-    compila_treno(c);
-  } catch (const errore_lettura&) {
-    coda_errore(c);
-  } catch (const std::exception&) {
-    // A file that cannot be read or deleted points at no record.
-    c.documento_errore = 0;
-    c.offset_errore = 0;
-    coda_errore(c);
-  }
+fine_compilatore compila_linea(costruzione& c) {
+  lettore l(archivio_di(c).leggi(nomi::descrizione_linea(c)));
+  return compilatore_linea(c, l).esegui();
 }

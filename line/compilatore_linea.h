@@ -2,11 +2,15 @@
 // sections, gradients, the plan of the route, tunnels, indicators and signs.
 #pragma once
 
-#include "model/costruzione.h"
+#include <string>
 
-// Reads the line description and then, unless the line half stopped on an
-// error of its own, the train description. Outcome only in codice_errore.
-void memorizza_dati(costruzione& c);
+#include "model/costruzione.h"
+#include "model/esito.h"
+
+// Reads the line description and deletes it, on its error exit too. The
+// train half may follow only when the line half was read (letto). A file
+// that cannot be read or deleted leaves as std::system_error.
+fine_compilatore compila_linea(costruzione& c);
 
 // Orders chainage rows 81 to 83 by start position (or by difference).
 void progressive_ordina(costruzione& c);

@@ -5,23 +5,17 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "files/archivio.h"
+#include "files/nomi_file.h"
 #include "model/scenario.h"
 
-class archivio;
-
-struct costruzione {
+struct costruzione : identita {
   costruzione(std::filesystem::path cartella_, std::string identificativo_, std::string numero_treno_)
-      : cartella(std::move(cartella_)),
-        identificativo(std::move(identificativo_)),
-        numero_treno(std::move(numero_treno_)) {}
+      : identita{std::move(cartella_), std::move(identificativo_), std::move(numero_treno_)} {}
 
-  std::filesystem::path cartella;
-  std::string identificativo;
-  std::string numero_treno;
   // Where the build's files live; none means the disk.
   archivio* archivio_file = nullptr;
 
@@ -64,8 +58,7 @@ struct costruzione {
   }
 };
 
-// The orderly fatal stop: the host shows " Errore n. " + testo and ends.
-struct arresto : std::runtime_error {
-  explicit arresto(std::string t) : std::runtime_error(" Errore n. " + t), testo(std::move(t)) {}
-  std::string testo;
-};
+// The build's own files, or the disk when it names none.
+inline archivio& archivio_di(const costruzione& c) {
+  return c.archivio_file != nullptr ? *c.archivio_file : archivio_disco();
+}

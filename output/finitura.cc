@@ -1,10 +1,6 @@
 #include "output/finitura.h"
 
-#include <string>
-
-#include "line/compilatore_linea.h"
 #include "output/codici_gara.h"
-#include "output/scrittori.h"
 
 namespace {
 constexpr int16_t codice_rallentato = 180;
@@ -116,27 +112,14 @@ class passata {
 
 void passata_finale(costruzione& c) { passata(c).esegui(); }
 
-void blocco_finale(costruzione& c) {
+int32_t blocco_finale(costruzione& c) {
   riga_scenario& r85 = c.tabella_scenario[85];
   cella& c1 = c.percorso[1];
-  if (r85.d2_a != 0 || c1.dato1 != 0) throw arresto("1250");
+  if (r85.d2_a != 0 || c1.dato1 != 0) return 1250;
   r85.d2_a = 610;
   c1.dato1 = 5121;
-  if (r85.orario != 0 || c1.dato2 != 0) throw arresto("1251");
+  if (r85.orario != 0 || c1.dato2 != 0) return 1251;
   r85.orario = codice_gara_st(c);
   c1.dato2 = static_cast<int16_t>(codice_gara_og(c));
-}
-
-void memorizza_percorso(costruzione& c, int32_t j) {
-  c.genera_tracciato = j;
-  c.codice_errore = 0;
-  c.posizione_errore = 0;
-  c.documento_errore = 0;
-  c.offset_errore = 0;
-  c.tabella_scenario = tabella{};
-  memorizza_dati(c);
-  if (!c.percorso_esiste()) throw arresto(std::to_string(c.codice_errore));
-  passata_finale(c);
-  blocco_finale(c);
-  scrivi_file_scenario(c);
+  return 0;
 }

@@ -1,17 +1,17 @@
-// The build: both compilers, the pass that adds the code points slowdowns
-// need, the reserved fields and the scenario files.
+// The end of a build: the pass that adds the code points slowdowns need, and
+// the final block with the markers and the two competition codes.
 #pragma once
 
 #include <cstdint>
 
 #include "model/costruzione.h"
 
-// Throws arresto for the two fatal checks and when the compilers left no
-// percorso; file system failures leave as std::system_error.
-void memorizza_percorso(costruzione& c, int32_t j);
-
+// Records 11, 12 or 13 where a code point finds no free cell, and goes on.
 void passata_finale(costruzione& c);
-void blocco_finale(costruzione& c);
+
+// Stamps the markers and the competition codes. Returns 0, or the fatal
+// number (1250, 1251) when a slot they go into is already taken.
+int32_t blocco_finale(costruzione& c);
 
 template <typename T>
 T minimo(T x, T y) {

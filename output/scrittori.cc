@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/file.h"
-#include "app/nomi_file.h"
+#include "files/archivio.h"
+#include "files/nomi_file.h"
 #include "output/binario.h"
 
 std::string codifica_tracciato(const tracciato_t& t) {

@@ -4,9 +4,8 @@
 #include <random>
 #include <sstream>
 
-#include "app/nomi_file.h"
-#include "line/compilatore_linea.h"
-#include "output/finitura.h"
+#include "files/nomi_file.h"
+#include "run/memorizza_percorso.h"
 
 cartella_temporanea::cartella_temporanea() {
   std::random_device rd;
@@ -48,11 +47,7 @@ risultato_prova compila(const cartella_temporanea& dir, const std::string& linea
   risultato_prova r{costruzione(dir.percorso(), "Valmora2", "1552"), {}};
   scrivi(nomi::descrizione_linea(r.c), linea);
   scrivi(nomi::descrizione_treno(r.c), treno);
-  try {
-    memorizza_percorso(r.c, genera_tracciato);
-  } catch (const arresto& a) {
-    r.fatale = a.testo;
-  }
+  r.fatale = memorizza_percorso(r.c, genera_tracciato).fatale;
   return r;
 }
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "aiuti.h"
-#include "app/nomi_file.h"
 #include "documents/lettore.h"
+#include "files/nomi_file.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ struct caso_scrittore {
   const char* nome;
   void (*scrivi)(const costruzione&);
   documento (*righe)();
-  std::filesystem::path (*file)(const costruzione&);
+  std::filesystem::path (*file)(const identita&);
   size_t righe_attese;
 };
 

@@ -4,9 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "aiuti.h"
-#include "app/file.h"
-#include "app/nomi_file.h"
+#include "files/archivio.h"
+#include "files/nomi_file.h"
 #include "output/codici_gara.h"
+#include "run/memorizza_percorso.h"
 
 namespace {
 
@@ -268,21 +269,10 @@ TEST_F(Passata, FinalBlockStampsTheReservedFields) {
 
 TEST_F(Passata, FinalBlockGuards) {
   at(1).dato1 = 7;
-  try {
-    blocco_finale(c);
-    FAIL() << "no fatal stop";
-  } catch (const arresto& a) {
-    EXPECT_EQ(a.testo, "1250");
-    EXPECT_STREQ(a.what(), " Errore n. 1250");
-  }
+  EXPECT_EQ(blocco_finale(c), 1250);
   modello p;
   p.at(1).dato2 = 3;
-  try {
-    blocco_finale(p.c);
-    FAIL() << "no fatal stop";
-  } catch (const arresto& a) {
-    EXPECT_EQ(a.testo, "1251");
-  }
+  EXPECT_EQ(blocco_finale(p.c), 1251);
 }
 
 TEST(Costruzione, CodePointInCellOneEndsTheBuildWithoutFiles) {
@@ -346,7 +336,7 @@ TEST(Costruzione, InMemoryGivesTheSameFilesAsOnDisk) {
   c.archivio_file = &memoria;
   memoria.sostituisci(nomi::descrizione_linea(c), linea);
   memoria.sostituisci(nomi::descrizione_treno(c), treno);
-  memorizza_percorso(c, 1);
+  ASSERT_TRUE(memorizza_percorso(c, 1).fatale.empty());
   EXPECT_FALSE(memoria.esiste(nomi::descrizione_linea(c)));
   EXPECT_FALSE(memoria.esiste(nomi::descrizione_treno(c)));
   for (const char* nome : {"Valmora2_linea.dat", "Valmora2_1552.sim", "Valmora2_1552.dat"}) {

@@ -10,9 +10,9 @@
 #include <optional>
 #include <sstream>
 
-#include "app/file.h"
-#include "app/nomi_file.h"
-#include "output/finitura.h"
+#include "files/archivio.h"
+#include "files/nomi_file.h"
+#include "run/memorizza_percorso.h"
 
 namespace {
 
@@ -73,12 +73,8 @@ TEST_P(Golden, BuildGivesTheRecordedOutcomeAndBytes) {
   mem.sostituisci(nomi::descrizione_linea(c), leggi_tutto(cartella_golden / g.nome / "linea.txt"));
   mem.sostituisci(nomi::descrizione_treno(c), leggi_tutto(cartella_golden / g.nome / "treno.txt"));
 
-  std::optional<std::string> fatale;
-  try {
-    memorizza_percorso(c, 1);
-  } catch (const arresto& a) {
-    fatale = a.testo;
-  }
+  const esito_costruzione e = memorizza_percorso(c, 1);
+  const std::optional<std::string> fatale = e.fatale.empty() ? std::nullopt : std::optional(e.fatale);
 
   EXPECT_EQ(fatale, g.fatale);
   // The program's exit status: 1 for a fatal stop, 2 for a recorded code.

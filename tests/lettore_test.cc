@@ -132,13 +132,13 @@ TEST_P(LetturaGuasta, FailsInsteadOfGuessing) {
   lettore l(GetParam().dati);
   switch (GetParam().larghezza) {
     case 32:
-      EXPECT_THROW(l.leggi_32(), errore_lettura);
+      EXPECT_THROW(l.leggi_32(), guasto_lettura);
       break;
     case 16:
-      EXPECT_THROW(l.leggi_16(), errore_lettura);
+      EXPECT_THROW(l.leggi_16(), guasto_lettura);
       break;
     default:
-      EXPECT_THROW(l.leggi_8(), errore_lettura);
+      EXPECT_THROW(l.leggi_8(), guasto_lettura);
   }
 }
 
@@ -159,9 +159,9 @@ INSTANTIATE_TEST_SUITE_P(Guasti, LetturaGuasta,
 
 TEST(LetturaTesto, FailsPastTheEndAndOnAnUnterminatedQuote) {
   lettore vuoto("");
-  EXPECT_THROW(vuoto.leggi_testo(), errore_lettura);
+  EXPECT_THROW(vuoto.leggi_testo(), guasto_lettura);
   lettore aperta("\"senza fine, davvero\r\n");
-  EXPECT_THROW(aperta.leggi_testo(), errore_lettura);
+  EXPECT_THROW(aperta.leggi_testo(), guasto_lettura);
 }
 
 TEST(FineFile, TrueOnceTheLastLineEndIsConsumed) {

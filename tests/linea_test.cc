@@ -5,8 +5,9 @@
 #include <cmath>
 
 #include "aiuti.h"
-#include "app/nomi_file.h"
+#include "files/nomi_file.h"
 #include "line/compilatore_linea.h"
+#include "run/memorizza_percorso.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "aiuti.h"
-#include "app/file.h"
+#include "files/archivio.h"
 #include "output/binario.h"
 
 namespace {

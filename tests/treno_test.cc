@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "aiuti.h"
-#include "app/nomi_file.h"
+#include "files/nomi_file.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "aiuti_prova.h"
 #include "app/avvio.h"
-#include "app/nomi_file.h"
 #include "documents/documenti.h"
+#include "files/nomi_file.h"
 
 namespace {
 
@@ -660,13 +660,9 @@ TEST(Documents, CompiledByTheToolAsByTheProduct) {
       autori({"compile", (documenti / "Valmora2_linea.txt").string(),
               (documenti / "Valmora2_1552-.txt").string(), "--out", strumento.string(), "--json"});
   fs::create_directories(prodotto);
+  const esito_costruzione e = esegui_avvio(prodotto, identificativo_scenario, numero_treno_scenario);
   std::optional<std::string> fatale;
-  esito_costruzione e;
-  try {
-    e = esegui_avvio(prodotto, identificativo_scenario, numero_treno_scenario);
-  } catch (const arresto& a) {
-    fatale = testo_errore(a.testo);
-  }
+  if (!e.fatale.empty()) fatale = testo_errore(e.fatale);
   const json j = json::parse(u.out);
   if (fatale) {
     EXPECT_EQ(u.stato, 1);

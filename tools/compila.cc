@@ -7,11 +7,10 @@
 #include <system_error>
 
 #include "app/avvio.h"
-#include "app/file.h"
-#include "app/nomi_file.h"
 #include "comandi.h"
 #include "diagnostica.h"
-#include "output/finitura.h"
+#include "files/archivio.h"
+#include "files/nomi_file.h"
 
 namespace fs = std::filesystem;
 
@@ -197,9 +196,10 @@ int esegui(const opzioni& o) {
   const std::vector<fs::path> uscite = file_scenario(c, piano);
   const istantanea prima = fotografa(uscite);
   try {
-    memorizza_percorso(c, piano ? 1 : 0);
-  } catch (const arresto& a) {
-    return riporta(esito_di(c, linea, treno, numero_arresto(a.testo), testo_errore(a.testo)), o.json);
+    const esito_costruzione esito = memorizza_percorso(c, piano ? 1 : 0);
+    if (!esito.fatale.empty())
+      return riporta(esito_di(c, linea, treno, numero_arresto(esito.fatale), testo_errore(esito.fatale)),
+                     o.json);
   } catch (const std::system_error& err) {
     return esito_sistema(err.what(), con_dimensioni(cambiati(prima)), o.json);
   }

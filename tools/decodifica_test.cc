@@ -7,9 +7,9 @@
 
 #include "aiuti_prova.h"
 #include "app/avvio.h"
-#include "app/nomi_file.h"
-#include "output/finitura.h"
+#include "files/nomi_file.h"
 #include "output/scrittori.h"
+#include "run/memorizza_percorso.h"
 
 namespace {
 
@@ -222,7 +222,7 @@ TEST(AndataERitorno, FilesOfABuild) {
                                    "stazione, 500, 8, 400, 1, 0, 0, 4, 1, 0, 2, 1, 1, 1, 13, 54, 0, ORIGINE",
                                    "segnale, 1100, 2, 4, 1, 0, 0, 2, 2, 0, 0, 50",
                                    "abbattimento codice, 1500, 270", "     [fine]"}));
-  memorizza_percorso(c, 1);
+  ASSERT_TRUE(memorizza_percorso(c, 1).fatale.empty());
   ASSERT_EQ(c.codice_errore, 0);
   andata_e_ritorno(prova::leggi(nomi::percorso_dat(c)), prova::leggi(nomi::tabella_sim(c)),
                    prova::leggi(nomi::linea_dat(c)));

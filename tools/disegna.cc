@@ -8,9 +8,9 @@
 #include <memory>
 #include <system_error>
 
-#include "app/file.h"
 #include "comandi.h"
 #include "diagnostica.h"
+#include "files/archivio.h"
 #include "output/decodifica.h"
 #include "svg.h"
 

@@ -8,9 +8,9 @@
 #include <system_error>
 
 #include "app/avvio.h"
-#include "app/nomi_file.h"
 #include "comandi.h"
 #include "diagnostica.h"
+#include "files/nomi_file.h"
 
 namespace fs = std::filesystem;
 

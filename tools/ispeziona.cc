@@ -7,9 +7,9 @@
 #include <string_view>
 #include <system_error>
 
-#include "app/file.h"
 #include "comandi.h"
 #include "diagnostica.h"
+#include "files/archivio.h"
 #include "output/decodifica.h"
 
 namespace autori {

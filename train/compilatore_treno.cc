@@ -3,10 +3,10 @@
 #include <array>
 #include <limits>
 
-#include "app/file.h"
-#include "app/nomi_file.h"
 #include "documents/lettore.h"
-#include "model/uscita.h"
+#include "files/archivio.h"
+#include "files/nomi_file.h"
+#include "model/esito.h"
 
 namespace {
 bool ha(const std::string& t, const char* parola) { return contiene(t, parola, modo::qualsiasi); }
@@ -16,30 +16,30 @@ uint8_t basso_8(int64_t v) { return static_cast<uint8_t>(v); }
 
 int32_t in_32(int64_t v) {
   if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
-    throw errore_lettura("value does not fit in 32 bits");
+    throw guasto_lettura("value does not fit in 32 bits");
   return static_cast<int32_t>(v);
 }
 
-// Signals the record loop to stop after a code 15.
-struct fermo_record {};
+constexpr dopo_record continua = dopo_record::continua;
 
 class compilatore_treno {
  public:
   compilatore_treno(costruzione& c, lettore& l) : c_(c), l_(l) {}
 
-  void esegui() {
+  fine_compilatore esegui() {
     try {
-      try {
-        preambolo();
-        ciclo_record();
-      } catch (const fermo_record&) {
+      preambolo();
+      if (ciclo_record() == dopo_record::esci) {
+        archivio_di(c_).elimina(nomi::descrizione_treno(c_));
+        return fine_compilatore::uscito;
       }
       fine_file();
-    } catch (const errore_lettura&) {
-      // Point diagnostics at the field the reader failed on.
+      return fine_compilatore::letto;
+    } catch (const guasto_lettura&) {
+      // Point diagnostics at the field the fault came with.
       c_.documento_errore = 2;
       c_.offset_errore = l_.inizio_campo();
-      throw;
+      return fine_compilatore::guasto;
     }
   }
 
@@ -54,23 +54,30 @@ class compilatore_treno {
     c_.offset_errore = inizio_record_;
   }
 
-  [[noreturn]] void uscita(int32_t codice) {
+  dopo_record esci(int32_t codice) {
+    c_.codice_errore = codice;
     annota();
-    throw uscita_errore{codice};
+    return dopo_record::esci;
   }
-  [[noreturn]] void uscita(int32_t codice, int32_t posizione) {
+  dopo_record esci(int32_t codice, int32_t posizione) {
     c_.posizione_errore = posizione;
-    uscita(codice);
+    return esci(codice);
   }
-  [[noreturn]] void errore_15(int32_t posizione) {
+  dopo_record ferma_15(int32_t posizione) {
     c_.registra(15, posizione);
     annota();
-    throw fermo_record{};
+    return dopo_record::ferma;
+  }
+  // After a signal or a slowdown the build state decides: a code that the
+  // line half left (a 15) ends the train half here too.
+  dopo_record dopo_posizionamento(int32_t posizione) {
+    if (c_.codice_errore > 0) return esci(c_.codice_errore, posizione);
+    return continua;
   }
 
   // Each record kind computes its own cell; outside the array it is a fault.
   int64_t propria_cella(int64_t indice) const {
-    if (indice < 0 || indice > c_.ultimo_indice()) throw errore_lettura("cell index outside the route");
+    if (indice < 0 || indice > c_.ultimo_indice()) throw guasto_lettura("cell index outside the route");
     return indice;
   }
   bool dentro(int64_t k) const { return k >= 0 && k <= c_.ultimo_indice(); }
@@ -90,36 +97,43 @@ class compilatore_treno {
     return l_.fine_file();
   }
 
-  void ciclo_record() {
+  // Ends at the end of the file, or with the first record that does not
+  // let the loop go on: the later keywords of its token are not tried.
+  dopo_record ciclo_record() {
     for (;;) {
-      if (l_.fine_file()) return;
-      if (leggi_o_fine()) return;
+      if (l_.fine_file()) return continua;
+      if (leggi_o_fine()) return continua;
       if (ha(c_.token, "-")) {
-        if (leggi_o_fine()) return;
-        if (ha(c_.token, "-") && leggi_o_fine()) return;
+        if (leggi_o_fine()) return continua;
+        if (ha(c_.token, "-") && leggi_o_fine()) return continua;
       }
       const std::string t = c_.token;
       tabella& tab = c_.tabella_scenario;
+      dopo_record d = continua;
+      auto record = [&d](bool scelto, auto&& gestisci) {
+        if (d == continua && scelto) d = gestisci();
+      };
       if (ha(t, "frenata") && ha(t, "massa")) tab[84].inizio = l_.leggi_32();
       if (ha(t, "vetture")) tab[84].posizione_stazione = l_.leggi_32();
-      if (ha(t, "velocit")) velocita();
-      if (ha(t, "aderenza")) aderenza();
-      if (ha(t, "orologio")) {
+      record(ha(t, "velocit"), [&] { return velocita(); });
+      record(ha(t, "aderenza"), [&] { return aderenza(); });
+      if (d == continua && ha(t, "orologio")) {
         tab[86].d1_b = l_.leggi_16();
         tab[86].d2_b = l_.leggi_16();
         tab[86].d3_b = l_.leggi_16();
       }
-      if (ha(t, "sabbia")) tab[86].d2_a = l_.leggi_16();
-      if (ha(t, "segnale")) segnale();
-      if (ha(t, "rallentamento")) rallentamento();
-      if (ha(t, "abbattimento")) abbattimento();
-      if (ha(t, "stazione")) stazione();
+      if (d == continua && ha(t, "sabbia")) tab[86].d2_a = l_.leggi_16();
+      record(ha(t, "segnale"), [&] { return segnale(); });
+      record(ha(t, "rallentamento"), [&] { return rallentamento(); });
+      record(ha(t, "abbattimento"), [&] { return abbattimento(); });
+      record(ha(t, "stazione"), [&] { return stazione(); });
+      if (d != continua) return d;
     }
   }
 
   static uint8_t quinto(int32_t velocita) {
     int64_t v = arrotonda(velocita / 5.0);
-    if (v < 0 || v > 255) throw errore_lettura("speed does not fit");
+    if (v < 0 || v > 255) throw guasto_lettura("speed does not fit");
     return static_cast<uint8_t>(v);
   }
 
@@ -132,10 +146,10 @@ class compilatore_treno {
     ++punto_aderenza_;
   }
 
-  void velocita() {
+  dopo_record velocita() {
     int32_t p = l_.leggi_32();
     int32_t s = l_.leggi_32();
-    if (c_.oltre_percorso(p, 100)) errore_15(p);
+    if (c_.oltre_percorso(p, 100)) return ferma_15(p);
     int64_t c = arrotonda(p / 50.0);
     if (c > 0) {
       do {
@@ -144,12 +158,13 @@ class compilatore_treno {
       } while (punto_velocita_ < c);
     }
     velocita_ = s;
+    return continua;
   }
 
-  void aderenza() {
+  dopo_record aderenza() {
     int32_t p = l_.leggi_32();
     int32_t a = l_.leggi_32();
-    if (c_.oltre_percorso(p, 100)) errore_15(p);
+    if (c_.oltre_percorso(p, 100)) return ferma_15(p);
     int64_t c = arrotonda(p / 50.0);
     if (c > 0) {
       do {
@@ -157,24 +172,23 @@ class compilatore_treno {
       } while (punto_aderenza_ < c);
     }
     aderenza_ = a;
+    return continua;
   }
 
-  void segnale() {
+  dopo_record segnale() {
     std::array<int32_t, 11> v{};
     for (int32_t& x : v) x = l_.leggi_32();
-    if (c_.oltre_percorso(v[0], 100)) errore_15(v[0]);
-    memo_segnale(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
-    if (c_.codice_errore > 0) uscita(c_.codice_errore, v[0]);
+    if (c_.oltre_percorso(v[0], 100)) return ferma_15(v[0]);
+    if (memo_segnale(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]) != continua)
+      return dopo_record::esci;
+    return dopo_posizionamento(v[0]);
   }
 
-  void memo_segnale(int32_t posizione, int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp,
-                    int32_t dx, int32_t d1, int32_t d2, int32_t d3, int32_t tempo) {
+  dopo_record memo_segnale(int32_t posizione, int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp,
+                           int32_t dx, int32_t d1, int32_t d2, int32_t d3, int32_t tempo) {
     int64_t i = propria_cella(arrotonda(posizione / 50.0 + 1.0));
     cella& s = cel(i);
-    if (!cella_libera(s)) {
-      c_.codice_errore = 16;
-      return;
-    }
+    if (!cella_libera(s)) return esci(16, posizione);
     // Digit pairs in 16-bit arithmetic: unsigned wrap keeps the low bits.
     auto coppia = [](int32_t a, int32_t b) {
       return basso_16(static_cast<int64_t>(static_cast<uint16_t>(a)) * 10 + static_cast<uint16_t>(b));
@@ -191,51 +205,45 @@ class compilatore_treno {
       int64_t m = i - 2 * k;
       if (m >= 0) cel(m).avviso = basso_8(p * 10 + k);
     }
+    return continua;
   }
 
-  void abbattimento() {
+  dopo_record abbattimento() {
     int32_t posizione = l_.leggi_32();
     int32_t valore = l_.leggi_32();
-    if (c_.oltre_percorso(posizione, 100)) errore_15(posizione);
+    if (c_.oltre_percorso(posizione, 100)) return ferma_15(posizione);
     int64_t c = propria_cella(arrotonda(posizione / 50.0));
-    if (!cella_libera(cel(c))) uscita(7, posizione);
+    if (!cella_libera(cel(c))) return esci(7, posizione);
     if (valore > 0) {
       cel(c).tipo = 12;
       cel(c).dato1 = basso_16(valore);
     } else {
       cel(c).tipo = 13;
     }
+    return continua;
   }
 
-  void rallentamento() {
+  dopo_record rallentamento() {
     std::array<int32_t, 6> v{};
     for (int32_t& x : v) x = l_.leggi_32();
-    if (c_.oltre_percorso(v[0], 100)) errore_15(v[0]);
-    memo_rallentamento(v[0], v[1], v[2], v[3], v[4], v[5]);
-    if (c_.codice_errore > 0) uscita(c_.codice_errore, v[0]);
+    if (c_.oltre_percorso(v[0], 100)) return ferma_15(v[0]);
+    if (memo_rallentamento(v[0], v[1], v[2], v[3], v[4], v[5]) != continua) return dopo_record::esci;
+    return dopo_posizionamento(v[0]);
   }
 
-  void memo_rallentamento(int32_t x, int32_t v, int32_t l, int32_t f_tt, int32_t f_ta, int32_t d_v) {
+  // Every code of a slowdown carries its start x.
+  dopo_record memo_rallentamento(int32_t x, int32_t v, int32_t l, int32_t f_tt, int32_t f_ta, int32_t d_v) {
     int64_t fine = arrotonda((static_cast<int64_t>(x) + l) / 50.0 + 1.0);
     int64_t inizio = arrotonda(x / 50.0 + 1.0);
     int64_t tabella = arrotonda((static_cast<int64_t>(x) - 1200) / 50.0 + 1.0);
     int64_t k = arrotonda((static_cast<int64_t>(x) - 1200) / 50.0);
     if (x > 1500) {
-      if (!libera(tabella)) {
-        c_.codice_errore = 17;
-        return;
-      }
+      if (!libera(tabella)) return esci(17, x);
     } else {
       f_ta = 0;
     }
-    if (!libera(inizio)) {
-      c_.codice_errore = 18;
-      return;
-    }
-    if (!libera(fine)) {
-      c_.codice_errore = 19;
-      return;
-    }
+    if (!libera(inizio)) return esci(18, x);
+    if (!libera(fine)) return esci(19, x);
     cel(fine).tipo = 2;
     if (d_v != 0) cel(fine).dato2 = basso_16(d_v);
     cel(inizio).tipo = 3;
@@ -251,10 +259,7 @@ class compilatore_treno {
     }
     if (f_ta != 0) {
       for (int64_t j = 0; j <= 3; ++j) {
-        if (!libera(k - j)) {
-          c_.codice_errore = 20;
-          return;
-        }
+        if (!libera(k - j)) return esci(20, x);
       }
       for (int64_t j = 0; j <= 3; ++j) {
         cella& a = cel(k - j);
@@ -263,18 +268,19 @@ class compilatore_treno {
         if (d_v != 0) a.dato2 = basso_16(j + 1);
       }
     }
+    return continua;
   }
 
-  void stazione() {
+  dopo_record stazione() {
     const int32_t r = stazione_;
     riga_scenario& riga = c_.tabella_scenario[static_cast<size_t>(r)];
     riga.posizione_stazione = l_.leggi_32();
     const int32_t pos = riga.posizione_stazione;
-    if (c_.oltre_percorso(pos, 800)) errore_15(pos);
-    if (pos % 50 != 0) uscita(8, pos);
+    if (c_.oltre_percorso(pos, 800)) return ferma_15(pos);
+    if (pos % 50 != 0) return esci(8, pos);
     riga.tipo = l_.leggi_8();
     const int32_t lunghezza = l_.leggi_32();
-    if (lunghezza % 100 != 0) uscita(9, pos);
+    if (lunghezza % 100 != 0) return esci(9, pos);
     riga.tps = l_.leggi_8();
     riga.tab = l_.leggi_8();
     riga.mar = l_.leggi_8();
@@ -317,7 +323,7 @@ class compilatore_treno {
       }
     }
     if (riga.tipo < 25) {
-      if (fine50 - 1 <= 1) uscita(24);
+      if (fine50 - 1 <= 1) return esci(24);
       if (dentro(fine50 - 1)) {
         cel(fine50 - 1).tipo = 10;
         cel(fine50 - 1).dato1 = basso_16(r);
@@ -325,9 +331,10 @@ class compilatore_treno {
     }
     if (r > 1 &&
         static_cast<int64_t>(riga.inizio) - 350 < c_.tabella_scenario[static_cast<size_t>(r - 1)].fine)
-      uscita(22, pos);
+      return esci(22, pos);
     ++stazione_;
-    if (stazione_ >= c_.segno_cartelli) uscita(10);
+    if (stazione_ >= c_.segno_cartelli) return esci(10);
+    return continua;
   }
 
   // Reached at the end of the file and after a code 15.
@@ -356,13 +363,7 @@ class compilatore_treno {
 };
 }  // namespace
 
-void compila_treno(costruzione& c) {
-  const auto treno = nomi::descrizione_treno(c);
-  try {
-    lettore l(archivio_di(c).leggi(treno));
-    compilatore_treno(c, l).esegui();
-  } catch (const uscita_errore& u) {
-    archivio_di(c).elimina(treno);
-    c.codice_errore = u.codice;
-  }
+fine_compilatore compila_treno(costruzione& c) {
+  lettore l(archivio_di(c).leggi(nomi::descrizione_treno(c)));
+  return compilatore_treno(c, l).esegui();
 }

@@ -3,7 +3,8 @@
 #pragma once
 
 #include "model/costruzione.h"
+#include "model/esito.h"
 
-// Reads and deletes the train description. Faults of the reader and of the
-// file system leave as exceptions for memorizza_dati to record as code 25.
-void compila_treno(costruzione& c);
+// Reads the train description and deletes it, on its error exit too. A file
+// that cannot be read or deleted leaves as std::system_error.
+fine_compilatore compila_treno(costruzione& c);

@@ -10,11 +10,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/file.h"
-#include "app/nomi_file.h"
+#include "files/archivio.h"
+#include "files/nomi_file.h"
 #include "model/costruzione.h"
-#include "output/finitura.h"
 #include "output/scrittori.h"
+#include "run/memorizza_percorso.h"
 
 namespace {
 // Every code the build can record.
@@ -63,14 +63,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
   m.sostituisci(nomi::descrizione_linea(c), linea);
   if (a != std::string_view::npos) m.sostituisci(nomi::descrizione_treno(c), treno);
 
-  try {
-    memorizza_percorso(c, genera);
-  } catch (const arresto& x) {
-    if (x.testo == "1250" || x.testo == "1251") return 0;
-    if (c.percorso_esiste()) guasto("a fatal stop with the cells in place", x.testo);
-    if (x.testo != std::to_string(c.codice_errore) || !codici_senza_percorso.contains(c.codice_errore))
-      guasto("a fatal stop with an unexpected code", x.testo);
+  const esito_costruzione e = memorizza_percorso(c, genera);
+  if (!e.fatale.empty()) {
     if (m.esiste(nomi::percorso_dat(c)) || m.esiste(nomi::tabella_sim(c))) guasto("files after a fatal stop");
+    if (e.fatale == "1250" || e.fatale == "1251") return 0;
+    if (c.percorso_esiste()) guasto("a fatal stop with the cells in place", e.fatale);
+    if (e.fatale != std::to_string(c.codice_errore) || !codici_senza_percorso.contains(c.codice_errore))
+      guasto("a fatal stop with an unexpected code", e.fatale);
     return 0;
   }
   if (!codici.contains(c.codice_errore)) guasto("unknown code", std::to_string(c.codice_errore));

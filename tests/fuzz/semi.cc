@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/file.h"
-#include "app/nomi_file.h"
 #include "documents/documenti.h"
-#include "output/finitura.h"
+#include "files/archivio.h"
+#include "files/nomi_file.h"
 #include "output/scrittori.h"
+#include "run/memorizza_percorso.h"
 
 namespace {
 std::string righe(const std::vector<std::string>& r) {
@@ -63,7 +63,7 @@ std::vector<seme> semi_decodifica(const std::string& linea, const std::string& t
   c.archivio_file = &m;
   m.sostituisci(nomi::descrizione_linea(c), linea);
   m.sostituisci(nomi::descrizione_treno(c), treno);
-  memorizza_percorso(c, 0);
+  (void)memorizza_percorso(c, 0);
   tracciato_t t;
   t.crea(3);
   t.at(0, 0) = {specie_elemento::intero, 0.0};

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "app/avvio.h"
-#include "app/file.h"
-#include "app/nomi_file.h"
-#include "output/finitura.h"
+#include "files/archivio.h"
+#include "files/nomi_file.h"
 #include "output/scrittori.h"
+#include "run/memorizza_percorso.h"
 
 namespace {
 
@@ -73,9 +73,11 @@ void percorso_massimo(benchmark::State& stato) {
     costruzione c(dir, identificativo_scenario, numero_treno_scenario);
     sostituisci_file(nomi::descrizione_linea(c), linea);
     sostituisci_file(nomi::descrizione_treno(c), treno);
-    memorizza_percorso(c, 1);
+    (void)memorizza_percorso(c, 1);
     if (c.codice_errore != 0)
-      stato.SkipWithError(("codice_errore " + std::to_string(c.codice_errore) + " at " + std::to_string(c.posizione_errore)).c_str());
+      stato.SkipWithError(
+          ("codice_errore " + std::to_string(c.codice_errore) + " at " + std::to_string(c.posizione_errore))
+              .c_str());
   }
   std::filesystem::remove_all(dir);
   picco_memoria(stato);

@@ -1,4 +1,4 @@
-#include "app/file.h"
+#include "files/archivio.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -93,8 +93,4 @@ bool archivio_memoria::esiste(const std::filesystem::path& nome) { return file.c
 
 void archivio_memoria::elimina(const std::filesystem::path& nome) {
   if (file.erase(nome.string()) == 0) manca(nome);
-}
-
-archivio& archivio_di(const costruzione& c) {
-  return c.archivio_file != nullptr ? *c.archivio_file : archivio_disco();
 }

@@ -8,8 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "model/costruzione.h"
-
 // Replaces a file in four steps: open (creating it), close, delete, open again
 // and write the bytes in one operation. A write that fails removes the half
 // written file so that nothing truncated is left behind.
@@ -44,6 +42,3 @@ class archivio_memoria final : public archivio {
   void elimina(const std::filesystem::path& nome) override;
   std::map<std::string, std::string> file;
 };
-
-// The build's own files, or the disk when it names none.
-archivio& archivio_di(const costruzione& c);
