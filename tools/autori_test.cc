@@ -385,22 +385,28 @@ TEST(Compile, AMissingLineIsNotReplacedByAnOlderCopyInTheFolder) {
   EXPECT_NE(u.err.find("code 101"), std::string::npos) << u.err;
 }
 
-TEST(Compile, RefusesInputsThatTheBuildWouldDelete) {
+TEST(Compile, DescriptionsUnderTheBuildsNamesInTheOutputFolderAreReadAndKept) {
   compilazione c(linea_pulita, treno_pulito);
   fs::create_directories(c.uscita);
-  const fs::path dentro = c.file("Valmora2_linea.txt");
-  prova::scrivi(dentro, c.testo_linea);
-  const prova::uscita u = autori({"compile", dentro.string(), c.treno.string(), "--out", c.uscita.string()});
-  EXPECT_EQ(u.stato, 64);
-  EXPECT_NE(u.err.find("give another --out folder"), std::string::npos) << u.err;
-  EXPECT_EQ(prova::leggi(dentro), c.testo_linea);
-  // The line given where the train copy goes would be overwritten.
-  const fs::path al_posto_del_treno = c.file("Valmora2_1552-.txt");
-  prova::scrivi(al_posto_del_treno, c.testo_linea);
-  EXPECT_EQ(
-      autori({"compile", al_posto_del_treno.string(), c.treno.string(), "--out", c.uscita.string()}).stato,
-      64);
-  EXPECT_EQ(prova::leggi(al_posto_del_treno), c.testo_linea);
+  const fs::path linea = c.file("Valmora2_linea.txt");
+  const fs::path treno = c.file("Valmora2_1552-.txt");
+  prova::scrivi(linea, c.testo_linea);
+  prova::scrivi(treno, c.testo_treno);
+  const prova::uscita u = autori({"compile", linea.string(), treno.string(), "--out", c.uscita.string()});
+  EXPECT_EQ(u.stato, 0) << u.err;
+  EXPECT_EQ(prova::leggi(linea), c.testo_linea);
+  EXPECT_EQ(prova::leggi(treno), c.testo_treno);
+  for (const char* nome : {"Valmora2_linea.dat", "Valmora2_1552.sim", "Valmora2_1552.dat"})
+    EXPECT_TRUE(fs::exists(c.file(nome))) << nome;
+}
+
+TEST(Compile, WritesOnlyTheScenarioFilesTheBuildWrote) {
+  // The line description is missing: code 101, no file at all, and no copy
+  // of the train description left behind.
+  compilazione c(linea_pulita, treno_pulito, true, false);
+  EXPECT_EQ(c.esegui().stato, 1);
+  EXPECT_FALSE(fs::exists(c.file("Valmora2_1552-.txt")));
+  EXPECT_FALSE(fs::exists(c.file("Valmora2_1552.dat")));
 }
 
 TEST(Compile, AnOutputFolderThatCannotBeMadeIsAFileSystemError) {

@@ -27,73 +27,14 @@ struct opzioni {
   bool json = false;
 };
 
-// One description as given on the command line and where the build reads it.
+// One description as given on the command line.
 struct ingresso {
   std::string dato;
-  fs::path copia;
   std::optional<std::string> contenuto;  // none when the file does not exist
 };
 
-bool stesso_file(const fs::path& a, const fs::path& b) {
-  std::error_code ec;
-  return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
-}
-
-// The three scenario files as they stand, to tell afterwards which ones a
-// build that failed half way has replaced.
-struct istantanea {
-  std::vector<std::pair<fs::path, std::optional<fs::file_time_type>>> file;
-};
-
-std::vector<fs::path> file_scenario(const costruzione& c, bool piano) {
-  std::vector<fs::path> v;
-  if (piano) v.push_back(nomi::linea_dat(c));
-  v.push_back(nomi::tabella_sim(c));
-  v.push_back(nomi::percorso_dat(c));
-  return v;
-}
-
-istantanea fotografa(const std::vector<fs::path>& nomi_file) {
-  istantanea s;
-  for (const fs::path& p : nomi_file) {
-    std::error_code ec;
-    auto t = fs::last_write_time(p, ec);
-    s.file.emplace_back(p, ec ? std::nullopt : std::optional(t));
-  }
-  return s;
-}
-
-std::vector<file_scritto> con_dimensioni(const std::vector<fs::path>& nomi_file) {
-  std::vector<file_scritto> v;
-  for (const fs::path& p : nomi_file) {
-    std::error_code ec;
-    uintmax_t n = fs::file_size(p, ec);
-    if (!ec) v.push_back({p.string(), n});
-  }
-  return v;
-}
-
-std::vector<fs::path> cambiati(const istantanea& prima) {
-  std::vector<fs::path> v;
-  for (const auto& [p, t] : prima.file) {
-    std::error_code ec;
-    auto ora = fs::last_write_time(p, ec);
-    if (!ec && (!t || *t != ora)) v.push_back(p);
-  }
-  return v;
-}
-
-// Copies the descriptions where the build reads them. A missing one is not
-// copied and any older file under its name goes, so the build sees exactly
-// what was given.
-void prepara(const std::vector<ingresso*>& ingressi) {
-  for (ingresso* i : ingressi) {
-    if (i->contenuto) {
-      sostituisci_file(i->copia, *i->contenuto);
-    } else if (esiste_file(i->copia)) {
-      elimina_file(i->copia);
-    }
-  }
+std::vector<fs::path> file_scenario(const costruzione& c) {
+  return {nomi::linea_dat(c), nomi::tabella_sim(c), nomi::percorso_dat(c)};
 }
 
 // What the diagnostic names when the build kept no record for the code.
@@ -133,8 +74,7 @@ esito_compile esito_di(const costruzione& c, const ingresso& linea, const ingres
   // A missing train description is the one thing sure to be wrong when its
   // reading fails, whatever record an earlier code pointed at.
   const bool treno_mancante = codice == 25 && !treno.contenuto && linea.contenuto;
-  const bool di_compilatore =
-      codice != 2 && codice != 11 && codice != 12 && codice != 13 && codice < 1250 && !treno_mancante;
+  const bool di_compilatore = v.di_un_record && !treno_mancante;
   const ingresso* sorgente = c.documento_errore == 1 ? &linea : c.documento_errore == 2 ? &treno : nullptr;
   if (di_compilatore && sorgente != nullptr && sorgente->contenuto) {
     e.file_sorgente = sorgente->dato;
@@ -173,38 +113,43 @@ int32_t numero_arresto(const std::string& testo) {
   return n;
 }
 
+// The build runs on a store in memory that holds the two descriptions under
+// the names it reads; afterwards exactly the files it wrote there are copied
+// into the output folder, and the given descriptions are never touched.
 int esegui(const opzioni& o) {
   costruzione c(o.cartella, o.identificativo, o.numero_treno);
-  ingresso linea{o.linea, nomi::descrizione_linea(c), std::nullopt};
-  ingresso treno{o.treno, nomi::descrizione_treno(c), std::nullopt};
-  for (const ingresso* i : {&linea, &treno})
-    for (const ingresso* j : {&linea, &treno})
-      if (stesso_file(i->dato, j->copia))
-        return errore_uso(i->dato + " is the file the build reads and then deletes in " + o.cartella +
-                          "; give another --out folder");
-
+  archivio_memoria memoria;
+  c.archivio_file = &memoria;
+  ingresso linea{o.linea, std::nullopt};
+  ingresso treno{o.treno, std::nullopt};
   try {
-    fs::create_directories(o.cartella);
     for (ingresso* i : {&linea, &treno})
-      if (fs::exists(i->dato)) i->contenuto = leggi_file(i->dato);
-    prepara({&linea, &treno});
+      if (esiste_file(i->dato)) i->contenuto = leggi_file(i->dato);
   } catch (const std::system_error& err) {
     return esito_sistema(err.what(), {}, o.json);
   }
+  if (linea.contenuto) memoria.sostituisci(nomi::descrizione_linea(c), *linea.contenuto);
+  if (treno.contenuto) memoria.sostituisci(nomi::descrizione_treno(c), *treno.contenuto);
 
-  const bool piano = !o.senza_piano;
-  const std::vector<fs::path> uscite = file_scenario(c, piano);
-  const istantanea prima = fotografa(uscite);
+  const esito_costruzione esito = memorizza_percorso(c, o.senza_piano ? 0 : 1);
+  if (!esito.fatale.empty())
+    return riporta(esito_di(c, linea, treno, numero_arresto(esito.fatale), testo_errore(esito.fatale)),
+                   o.json);
+
+  std::vector<file_scritto> scritti;
   try {
-    const esito_costruzione esito = memorizza_percorso(c, piano ? 1 : 0);
-    if (!esito.fatale.empty())
-      return riporta(esito_di(c, linea, treno, numero_arresto(esito.fatale), testo_errore(esito.fatale)),
-                     o.json);
+    fs::create_directories(o.cartella);
+    for (const fs::path& p : file_scenario(c)) {
+      if (!memoria.esiste(p)) continue;
+      const std::string dati = memoria.leggi(p);
+      sostituisci_file(p, dati);
+      scritti.push_back({p.string(), dati.size()});
+    }
   } catch (const std::system_error& err) {
-    return esito_sistema(err.what(), con_dimensioni(cambiati(prima)), o.json);
+    return esito_sistema(err.what(), std::move(scritti), o.json);
   }
   esito_compile e = esito_di(c, linea, treno, c.codice_errore, std::nullopt);
-  e.file = con_dimensioni(uscite);
+  e.file = std::move(scritti);
   return riporta(e, o.json);
 }
 
@@ -234,9 +179,12 @@ comando aggiungi_compile(CLI::App& app) {
   s->add_flag("--no-plan", o->senza_piano, "Do not build or write the plan geometry (_linea.dat)");
   s->add_flag("--json", o->json, "Print the outcome as one JSON object on standard output");
   s->footer(
-      "The two descriptions are copied into the output folder under the names the build reads;\n"
-      "the build deletes its copies, never the files given. A description that does not exist is\n"
-      "not copied: the build then reports it as it would (code 101 for the line description).\n"
+      "The build runs in memory on the two descriptions, which are read and never changed; then\n"
+      "the scenario files it wrote are written into the output folder, and nothing else: with the\n"
+      "defaults ID_linea.dat, ID_NUMBER.sim and ID_NUMBER.dat are Valmora2_linea.dat,\n"
+      "Valmora2_1552.sim and Valmora2_1552.dat. (The program also leaves the notes, slowdown\n"
+      "orders and timetable sheet; compile does not.) A description that does not exist is\n"
+      "reported as the build would (code 101 for the line description).\n"
       "\n"
       "A clean build prints nothing. Otherwise one line on standard error:\n"
       "  FILE:LINE:COL: error: code N: MESSAGE[ at P m]\n"

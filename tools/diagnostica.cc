@@ -11,7 +11,7 @@ const std::map<int32_t, voce_codice>& codici() {
   using enum documento;
   static const std::map<int32_t, voce_codice> tabella = {
       {1, {"route length above 1000000 m", false, linea}},
-      {2, {"a chainage section's start or difference is not a multiple of 50", false, linea}},
+      {2, {"a chainage section's start or difference is not a multiple of 50", false, linea, false}},
       {3, {"first position of the signal repetition is not a multiple of 50", false, linea}},
       {4, {"second position of the signal repetition is not a multiple of 50", false, linea}},
       {5, {"the signal repetition key names neither 4 nor 9 codes", false, linea}},
@@ -21,11 +21,12 @@ const std::map<int32_t, voce_codice>& codici() {
       {9, {"station length is not a multiple of 100", true, treno}},
       {10, {"too many stations: the station rows reach the rows of the sign texts", false, treno}},
       {11,
-       {"no free cell for the code point in front of a signal before a slowdown warning board", true, treno}},
-      {12, {"no free cell for a code point before a slowdown start", true, treno}},
+       {"no free cell for the code point in front of a signal before a slowdown warning board", true, treno,
+        false}},
+      {12, {"no free cell for a code point before a slowdown start", true, treno, false}},
       {13,
        {"no free cell for a code point along a slowdown or in front of the first signal after it", true,
-        treno}},
+        treno, false}},
       {15, {"position beyond the last cell of the route", true, linea}},
       {16, {"signal on an occupied cell", true, treno}},
       {17, {"slowdown warning board on an occupied cell", true, treno}},
@@ -41,8 +42,9 @@ const std::map<int32_t, voce_codice>& codici() {
       {101, {"the line description does not exist", false, linea}},
       {102, {"the line description has no [generale] section", false, linea}},
       {103, {"curve keyword without a digit 1 to 6, or plan geometry beyond 1000000 m", false, linea}},
-      {1250, {"cell 1 already holds a value where the build stamps its marker", false, treno}},
-      {1251, {"cell 1 already holds a value where the build stamps the competition code", false, treno}},
+      {1250, {"cell 1 already holds a value where the build stamps its marker", false, treno, false}},
+      {1251,
+       {"cell 1 already holds a value where the build stamps the competition code", false, treno, false}},
   };
   return tabella;
 }

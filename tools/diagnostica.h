@@ -25,6 +25,9 @@ struct voce_codice {
   std::string parole;
   bool con_posizione;  // the build records a position in metres with it
   documento origine;   // where to look when no record is known
+  // False for the codes found after the compilers, which no single record
+  // causes: a record named then would be an earlier code's.
+  bool di_un_record = true;
 };
 // Unknown codes get a generic entry, never an exception.
 voce_codice descrivi_codice(int32_t codice);
