@@ -11,6 +11,7 @@
 #include "diagnostica.h"
 #include "files/archivio.h"
 #include "output/decodifica.h"
+#include "testi.h"
 
 namespace autori {
 namespace {
@@ -79,20 +80,6 @@ const char* nome_tipo(int tipo) {
     default:
       return nullptr;
   }
-}
-
-// Table texts are 8-bit; JSON wants UTF-8, so each byte is read as Latin-1.
-std::string utf8_da_latin1(const std::string& s) {
-  std::string u;
-  for (unsigned char c : s) {
-    if (c < 0x80) {
-      u += static_cast<char>(c);
-    } else {
-      u += static_cast<char>(0xC0 | (c >> 6));
-      u += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return u;
 }
 
 // Shortest text that reads back as the same double, without an exponent for

@@ -10,7 +10,8 @@
 
 int main(int argc, char** argv) {
   CLI::App app{
-      "Scenario authors' tool: compile descriptions, write the shipped documents, inspect and draw scenario files.",
+      "Scenario authors' tool: compile descriptions, write the shipped documents, inspect and draw scenario "
+      "files.",
       "autori"};
   app.require_subcommand(1);
   app.footer(

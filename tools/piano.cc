@@ -7,6 +7,7 @@
 
 #include "disegna.h"
 #include "svg.h"
+#include "testi.h"
 
 namespace autori {
 
@@ -46,20 +47,6 @@ constexpr std::string_view stile =
     ".l{font-size:11px}"
     ".x{font-size:10px;fill:#444}";
 
-std::string km(double metri, double passo_km_asse) {
-  const int decimali =
-      passo_km_asse >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(passo_km_asse) - 1e-9));
-  char b[64];
-  std::snprintf(b, sizeof b, "%.*f", decimali, metri / 1000);
-  return std::string(b) == "-0" ? "0" : b;
-}
-
-std::string km_esatti(int64_t metri) {
-  char b[64];
-  std::snprintf(b, sizeof b, "%.3f km", static_cast<double>(metri) / 1000);
-  return b;
-}
-
 // Metres of the plan to pixels: one scale for x and y, y upwards.
 struct vista {
   double x0;
@@ -77,7 +64,7 @@ class disegno_piano {
     std::string titolo = "Plan of the route: " + s_.nome_file;
     if (s_.righe)
       titolo.append(", ").append((*s_.righe)[85].nome).append(" train ").append((*s_.righe)[86].nome);
-    titolo.append(" (").append(km_esatti(l)).append(")");
+    titolo.append(" (").append(km_esatti(static_cast<double>(l))).append(")");
     inquadra(margine_sx + svg::larghezza_testo(titolo.size(), 15) + 10);
     fine_ = static_cast<int32_t>(std::clamp<int64_t>(l, 0, ultimo_));
     while (fine_ > 0 && !pieno(fine_)) --fine_;
@@ -180,7 +167,7 @@ class disegno_piano {
           .append("V")
           .append(num(cornice_.y1));
       etichette_x += "<text x=\"" + num(x) + "\" y=\"" + num(cornice_.y1 + 14) + "\">" +
-                     km(k * 1000, passo_x) + "</text>";
+                     con_decimali(k, passo_x) + "</text>";
     }
     for (double k : svg::tacche(my0_ / 1000, my1_ / 1000, passo_y)) {
       const double y = v_.px({0, k * 1000}).y;
@@ -191,7 +178,7 @@ class disegno_piano {
           .append("H")
           .append(num(cornice_.x1));
       etichette_y += "<text x=\"" + num(cornice_.x0 - 5) + "\" y=\"" + num(y) + "\" dy=\".35em\">" +
-                     km(k * 1000, passo_y) + "</text>";
+                     con_decimali(k, passo_y) + "</text>";
     }
     std::string s = "<path class=\"g\" d=\"" + griglia + "\"/>\n";
     s += "<rect class=\"f\" x=\"" + num(cornice_.x0) + "\" y=\"" + num(cornice_.y0) + "\" width=\"" +
@@ -280,7 +267,7 @@ class disegno_piano {
     s += "<circle id=\"start\" class=\"a\" cx=\"" + num(a.x) + "\" cy=\"" + num(a.y) +
          "\" r=\"6\"><title>start, 0 m</title></circle>\n";
     s += "<circle id=\"end\" class=\"e\" cx=\"" + num(b.x) + "\" cy=\"" + num(b.y) +
-         "\" r=\"6\"><title>end, " + km_esatti(fine_) + "</title></circle>\n";
+         "\" r=\"6\"><title>end, " + km_esatti(static_cast<double>(fine_)) + "</title></circle>\n";
     posa_.occupa({a.x - 7, a.y - 7, a.x + 7, a.y + 7});
     posa_.occupa({b.x - 7, b.y - 7, b.x + 7, b.y + 7});
     etichette += posa_intorno(a, intorno(0), 9, "start", 11, "l");
@@ -319,7 +306,7 @@ class disegno_piano {
       const punto p = px(m);
       s += "<circle class=\"" + std::string(st.con_cella ? "st" : "lp") + "\" cx=\"" + num(p.x) + "\" cy=\"" +
            num(p.y) + "\" r=\"" + (st.con_cella ? "4" : "3") + "\"><title>" + svg::testo(st.nome) + ", " +
-           km_esatti(st.metro) + "</title></circle>";
+           km_esatti(static_cast<double>(st.metro)) + "</title></circle>";
       posa_.occupa({p.x - 4, p.y - 4, p.x + 4, p.y + 4});
     }
     s += "</g>\n";

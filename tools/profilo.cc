@@ -6,6 +6,7 @@
 
 #include "disegna.h"
 #include "svg.h"
+#include "testi.h"
 
 namespace autori {
 
@@ -51,19 +52,6 @@ constexpr std::string_view stile =
     ".rv{font-size:9px;fill:#8a4500}"
     ".l{font-size:11px}"
     ".x{font-size:10px;fill:#444}";
-
-std::string km_esatti(double metri) {
-  char b[64];
-  std::snprintf(b, sizeof b, "%.3f km", metri / 1000);
-  return b;
-}
-
-std::string km(double valore, double passo) {
-  const int decimali = passo >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(passo) - 1e-9));
-  char b[64];
-  std::snprintf(b, sizeof b, "%.*f", decimali, valore);
-  return std::string(b) == "-0" ? "0" : b;
-}
 
 // A band of the picture where one quantity is drawn against the distance.
 struct pannello {
@@ -242,7 +230,7 @@ class disegno_profilo {
           .append("\" y=\"")
           .append(num(y_fondo_ + 14))
           .append("\">")
-          .append(km(k, passo))
+          .append(con_decimali(k, passo))
           .append("</text>");
     }
     std::string s = "<path class=\"g\" d=\"" + d + "\"/>\n";
@@ -291,8 +279,8 @@ class disegno_profilo {
     std::string griglia, etichette;
     for (double v : svg::tacche(p.minimo, p.massimo, passo)) {
       griglia.append("M").append(num(x0)).append(" ").append(num(p.y(v))).append("H").append(num(x1));
-      etichette += "<text x=\"" + num(x0 - 6) + "\" y=\"" + num(p.y(v)) + "\" dy=\".35em\">" + km(v, passo) +
-                   "</text>";
+      etichette += "<text x=\"" + num(x0 - 6) + "\" y=\"" + num(p.y(v)) + "\" dy=\".35em\">" +
+                   con_decimali(v, passo) + "</text>";
     }
     s.append("<path class=\"g\" d=\"").append(griglia).append("\"/>\n");
     if (p.minimo < 0)
