@@ -42,13 +42,31 @@ std::string righe_crlf(const std::vector<std::string>& righe) {
   return s;
 }
 
-risultato_prova compila(const cartella_temporanea& dir, const std::string& linea, const std::string& treno,
-                        int32_t genera_tracciato) {
-  risultato_prova r{costruzione(dir.percorso(), "Valmora2", "1552"), {}};
-  scrivi(nomi::descrizione_linea(r.c), linea);
-  scrivi(nomi::descrizione_treno(r.c), treno);
+risultato_prova compila(const std::string& linea, const std::string& treno, int32_t genera_tracciato) {
+  risultato_prova r;
+  r.c.file->sostituisci(nomi::descrizione_linea(r.c), linea);
+  r.c.file->sostituisci(nomi::descrizione_treno(r.c), treno);
   r.fatale = memorizza_percorso(r.c, genera_tracciato).fatale;
   return r;
+}
+
+risultato_prova compila_su_disco(const cartella_temporanea& dir, const std::string& linea,
+                                 const std::string& treno) {
+  risultato_prova r;
+  r.c.cartella = dir.percorso();
+  r.c.archivio_file = nullptr;
+  scrivi(nomi::descrizione_linea(r.c), linea);
+  scrivi(nomi::descrizione_treno(r.c), treno);
+  r.fatale = memorizza_percorso(r.c, 1).fatale;
+  return r;
+}
+
+bool presente(const costruzione& c, const std::filesystem::path& nome) { return archivio_di(c).esiste(nome); }
+bool presente(const costruzione& c, const char* nome_nella_cartella) {
+  return presente(c, c.cartella / nome_nella_cartella);
+}
+std::string contenuto(const costruzione& c, const char* nome_nella_cartella) {
+  return archivio_di(c).leggi(c.cartella / nome_nella_cartella);
 }
 
 std::string descrizione_linea(const std::vector<std::string>& generale,
@@ -76,11 +94,11 @@ std::string descrizione_treno(const std::vector<std::string>& record) {
 
 bool esiste(const std::filesystem::path& p) { return std::filesystem::exists(p); }
 
-costruzione compila_dati(const cartella_temporanea& dir, const std::string& linea, const std::string& treno) {
-  costruzione c(dir.percorso(), "Valmora2", "1552");
+costruzione_in_memoria compila_dati(const std::string& linea, const std::string& treno) {
+  costruzione_in_memoria c;
   c.genera_tracciato = 1;
-  scrivi(nomi::descrizione_linea(c), linea);
-  scrivi(nomi::descrizione_treno(c), treno);
+  c.file->sostituisci(nomi::descrizione_linea(c), linea);
+  c.file->sostituisci(nomi::descrizione_treno(c), treno);
   memorizza_dati(c);
   return c;
 }

@@ -141,20 +141,18 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(Scrittura, BlanksAtTheEndOfLinesReachTheFile) {
-  cartella_temporanea dir;
-  costruzione c(dir.percorso(), "Valmora2", "1552");
+  costruzione_in_memoria c;
   dati_linea(c);
-  const std::string linea = leggi(nomi::descrizione_linea(c));
+  const std::string linea = c.file->leggi(nomi::descrizione_linea(c));
   EXPECT_NE(linea.find("     \r\n[generale]                        \r\nlunghezza"), std::string::npos);
   EXPECT_TRUE(linea.ends_with("[fine]\r\n" + std::string(16, ' ') + "\r\n"));
   dati_rallentamenti(c);
-  EXPECT_EQ(leggi(nomi::rallentamenti(c)),
+  EXPECT_EQ(c.file->leggi(nomi::rallentamenti(c)),
             "\r\n\r\n\r\n\r\n" + std::string(25, ' ') + "NESSUNA PRESCRIZIONE\r\n");
 }
 
 TEST(Scrittura, TheDegreeSignIsTheOnlyByteOutsideAscii) {
-  cartella_temporanea dir;
-  costruzione c(dir.percorso(), "Valmora2", "1552");
+  costruzione_in_memoria c;
   dati_linea(c);
   dati_treno(c);
   dati_note(c);
@@ -163,7 +161,7 @@ TEST(Scrittura, TheDegreeSignIsTheOnlyByteOutsideAscii) {
   std::string tutto;
   for (const auto& f : {nomi::descrizione_linea(c), nomi::descrizione_treno(c), nomi::note(c),
                         nomi::rallentamenti(c), nomi::scheda_treno(c)})
-    tutto += leggi(f);
+    tutto += c.file->leggi(f);
   std::vector<size_t> alti;
   for (size_t i = 0; i < tutto.size(); ++i)
     if (static_cast<unsigned char>(tutto[i]) > 0x7F) alti.push_back(i);
@@ -591,14 +589,9 @@ TEST(Scheda, TimetableFrameLinesUpOnItsSevenColumns) {
 class Scenario : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir_ = new cartella_temporanea;
-    r_ = new risultato_prova(
-        compila(*dir_, componi_documento(righe_linea()), componi_documento(righe_treno())));
+    r_ = new risultato_prova(compila(componi_documento(righe_linea()), componi_documento(righe_treno())));
   }
-  static void TearDownTestSuite() {
-    delete r_;
-    delete dir_;
-  }
+  static void TearDownTestSuite() { delete r_; }
   static const costruzione& c() { return r_->c; }
   static size_t quante(uint8_t tipo) {
     return static_cast<size_t>(std::count_if(c().percorso.begin(), c().percorso.end(),
@@ -607,10 +600,8 @@ class Scenario : public ::testing::Test {
   static const cella& cel(size_t i) { return c().percorso.at(i); }
   static std::array<int, 5> campi(const cella& x) { return {x.tipo, x.dato1, x.dato2, x.dato3, x.dato4}; }
 
-  static cartella_temporanea* dir_;
   static risultato_prova* r_;
 };
-cartella_temporanea* Scenario::dir_ = nullptr;
 risultato_prova* Scenario::r_ = nullptr;
 
 TEST_F(Scenario, CompilesWithoutAnyCode) {

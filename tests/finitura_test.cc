@@ -235,9 +235,21 @@ TEST(CodiciGara, WorkedValues) {
     int32_t og;
     int32_t st;
   };
+  // The key is the train number, the identifier and the padding
+  // "aabbccddeeffgghhiillmmnnoo", in lower case; its first 25 bytes count:
+  // og is their sum, st the sum of each byte times its place (1 to 25).
+  // "1" + "abc": "1abcaabbccddeeffgghhiillm" = 49+97+98+99+97+97+98+98+99+99+
+  // 100+100+101+101+102+102+103+103+104+104+105+105+108+108+109 = 2486, and
+  // 1*49 + 2*97 + 3*98 + ... + 24*108 + 25*109 = 33517. The shipped identity's
+  // sums are worked out beside spedito::codice_og. The same bytes in another
+  // order keep the sum and change the weighted sum.
   const caso casi[] = {
-      {"1552", "Valmora2", 2306, 31854}, {"1", "abc", 2486, 33517}, {"", "", 2583, 34355},
-      {"Valmora2", "1552", 2306, 30278}, {"1", "ABC", 2486, 33517}, {"1552", "VALMORA2", 2306, 31854},
+      {"1552", "Valmora2", spedito::codice_og, spedito::codice_st},
+      {"1", "abc", 2486, 33517},
+      {"", "", 2583, 34355},
+      {"Valmora2", "1552", spedito::codice_og, 30278},
+      {"1", "ABC", 2486, 33517},
+      {"1552", "VALMORA2", spedito::codice_og, spedito::codice_st},
   };
   for (const caso& k : casi) {
     costruzione c("", k.id, k.treno);
@@ -262,9 +274,9 @@ TEST_F(Passata, FinalBlockStampsTheReservedFields) {
   c.tabella_scenario[86].nome = "1552";
   blocco_finale(c);
   EXPECT_EQ(at(1).dato1, 5121);
-  EXPECT_EQ(at(1).dato2, 2306);
+  EXPECT_EQ(at(1).dato2, spedito::codice_og);
   EXPECT_EQ(c.tabella_scenario[85].d2_a, 610);
-  EXPECT_EQ(c.tabella_scenario[85].orario, 31854);
+  EXPECT_EQ(c.tabella_scenario[85].orario, spedito::codice_st);
 }
 
 TEST_F(Passata, FinalBlockGuards) {
@@ -276,37 +288,32 @@ TEST_F(Passata, FinalBlockGuards) {
 }
 
 TEST(Costruzione, CodePointInCellOneEndsTheBuildWithoutFiles) {
-  cartella_temporanea dir;
-  auto r = compila(dir, descrizione_linea(generale_con(270000), {}),
+  auto r = compila(descrizione_linea(generale_con(270000), {}),
                    descrizione_treno({"abbattimento codice, 50, 270"}));
   EXPECT_EQ(r.fatale, "1250");
-  EXPECT_FALSE(esiste(dir / "Valmora2_linea.dat"));
-  EXPECT_FALSE(esiste(dir / "Valmora2_1552.sim"));
-  EXPECT_FALSE(esiste(dir / "Valmora2_1552.dat"));
+  EXPECT_FALSE(presente(r.c, "Valmora2_linea.dat"));
+  EXPECT_FALSE(presente(r.c, "Valmora2_1552.sim"));
+  EXPECT_FALSE(presente(r.c, "Valmora2_1552.dat"));
 
-  cartella_temporanea d2;
   // Start cell 1 with speed 0 and d_v 5: dato1 stays 0, dato2 is 5.
-  auto s = compila(d2, descrizione_linea(generale_con(270000), {}),
+  auto s = compila(descrizione_linea(generale_con(270000), {}),
                    descrizione_treno({"rallentamento, 0, 0, 100, 0, 0, 5"}));
   EXPECT_EQ(s.fatale, "1251");
-  EXPECT_FALSE(esiste(d2 / "Valmora2_1552.dat"));
+  EXPECT_FALSE(presente(s.c, "Valmora2_1552.dat"));
 }
 
 TEST(Costruzione, RecordedCodeStillWritesTheFiles) {
-  cartella_temporanea dir;
-  auto r =
-      compila(dir, descrizione_linea(generale_con(270000), {"pendenza, 276901, 0"}), descrizione_treno({}));
+  auto r = compila(descrizione_linea(generale_con(270000), {"pendenza, 276901, 0"}), descrizione_treno({}));
   EXPECT_TRUE(r.fatale.empty());
   EXPECT_EQ(r.c.codice_errore, 15);
-  EXPECT_EQ(std::filesystem::file_size(dir / "Valmora2_1552.dat"), 83115u);
-  EXPECT_EQ(std::filesystem::file_size(dir / "Valmora2_linea.dat"), 5539964u);
+  EXPECT_EQ(contenuto(r.c, "Valmora2_1552.dat").size(), spedito::byte_celle);
+  EXPECT_EQ(contenuto(r.c, "Valmora2_linea.dat").size(), spedito::byte_piano);
   // 87 rows of 34 bytes, plus "Valmora2" and "1552".
-  EXPECT_EQ(std::filesystem::file_size(dir / "Valmora2_1552.sim"), 2958u + 8u + 4u);
+  EXPECT_EQ(contenuto(r.c, "Valmora2_1552.sim").size(), 2958u + 8u + 4u);
 }
 
 TEST(Costruzione, SlowdownThroughTheWholeBuild) {
-  cartella_temporanea dir;
-  auto r = compila(dir, descrizione_linea(generale_con(270000), {}),
+  auto r = compila(descrizione_linea(generale_con(270000), {}),
                    descrizione_treno({"segnale, 3000, 2, 4, 1, 0, 0, 2, 2,0,0, 0",
                                       "rallentamento, 5000, 60, 400, 0, 1, 0"}));
   ASSERT_TRUE(r.fatale.empty());
@@ -328,7 +335,7 @@ TEST(Costruzione, InMemoryGivesTheSameFilesAsOnDisk) {
   const std::string treno =
       descrizione_treno({"segnale, 1100, 2, 4, 1, 0, 0, 2, 2,0,0, 0", "velocita, 1000, 95"});
   cartella_temporanea dir;
-  auto su_disco = compila(dir, linea, treno);
+  auto su_disco = compila_su_disco(dir, linea, treno);
   ASSERT_EQ(su_disco.c.codice_errore, 0);
 
   archivio_memoria memoria;

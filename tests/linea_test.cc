@@ -16,11 +16,10 @@ const std::string treno_vuoto = descrizione_treno({});
 struct prova_linea : ::testing::Test {
   risultato_prova linea(const std::vector<std::string>& record, int32_t l = 270000,
                         const std::string& treno = treno_vuoto) {
-    return compila(dir, descrizione_linea(generale_con(l), record), treno);
+    return compila(descrizione_linea(generale_con(l), record), treno);
   }
-  bool linea_rimasta(const costruzione& c) const { return esiste(nomi::descrizione_linea(c)); }
-  bool treno_rimasto(const costruzione& c) const { return esiste(nomi::descrizione_treno(c)); }
-  cartella_temporanea dir;
+  bool linea_rimasta(const costruzione& c) const { return presente(c, nomi::descrizione_linea(c)); }
+  bool treno_rimasto(const costruzione& c) const { return presente(c, nomi::descrizione_treno(c)); }
 };
 
 // ---- general section -------------------------------------------------------
@@ -40,7 +39,6 @@ TEST_F(Generale, RouteLengthSizesCellsAndPlan) {
 
 TEST_F(Generale, KeysFillTheirRowsAndCaseMattersOnlyWhereExact) {
   auto r = compila(
-      dir,
       descrizione_linea(
           {"LUNGHEZZA PERCORSO,    270000", "progressiva chilometrica uno,    263600,    46500,    0",
            "progressiva chilometrica due,    206200,    -6550,    0",
@@ -67,7 +65,6 @@ TEST_F(Generale, KeysFillTheirRowsAndCaseMattersOnlyWhereExact) {
 
 TEST_F(Generale, AKeyNamingTwoSectionsReadsTwoGroups) {
   auto r = compila(
-      dir,
       descrizione_linea({"lunghezza percorso, 270000", "progressiva due tre, 1000, 50, 0, 2000, 100, 0"}, {}),
       treno_vuoto);
   // "tre" first into row 81 (1000), then "due" into row 82 (2000); ordering puts 2000 first.
@@ -79,7 +76,7 @@ TEST_F(Generale, AKeyNamingTwoSectionsReadsTwoGroups) {
 }
 
 TEST_F(Generale, LengthKeyWithBracketsEndsTheSection) {
-  auto r = compila(dir, descrizione_linea({"[lunghezza percorso], 300", "sfondo uno, 5"}, {}), treno_vuoto);
+  auto r = compila(descrizione_linea({"[lunghezza percorso], 300", "sfondo uno, 5"}, {}), treno_vuoto);
   EXPECT_EQ(r.c.percorso.size(), 147u);           // round(7300/50) = 146
   EXPECT_EQ(r.c.tabella_scenario[85].inizio, 0);  // read as a record line, no longer a key
 }
@@ -99,30 +96,27 @@ TEST_F(Generale, SignalRepetition) {
       {"ripetizione segnali codici, 100, 200", 5, 0},
   };
   for (const auto& k : casi) {
-    cartella_temporanea d;
-    auto r = compila(d, descrizione_linea({"lunghezza percorso, 270000", k.riga}, {}), treno_vuoto);
+    auto r = compila(descrizione_linea({"lunghezza percorso, 270000", k.riga}, {}), treno_vuoto);
     EXPECT_EQ(r.c.codice_errore, k.codice_errore) << k.riga;
     EXPECT_EQ(r.c.tabella_scenario[86].posizione_stazione, k.codici) << k.riga;
     if (k.codice_errore != 0) {
-      EXPECT_FALSE(esiste(nomi::descrizione_linea(r.c)));
-      EXPECT_TRUE(esiste(nomi::descrizione_treno(r.c))) << "train never read";
+      EXPECT_FALSE(presente(r.c, nomi::descrizione_linea(r.c)));
+      EXPECT_TRUE(presente(r.c, nomi::descrizione_treno(r.c))) << "train never read";
     }
   }
 }
 
 TEST_F(Generale, LengthLimits) {
   {
-    cartella_temporanea d;
-    auto r = compila(d, descrizione_linea(generale_con(1000000), {}), treno_vuoto);
+    auto r = compila(descrizione_linea(generale_con(1000000), {}), treno_vuoto);
     EXPECT_EQ(r.c.codice_errore, 0);
     EXPECT_EQ(r.c.percorso.size(), 20141u);  // 1007000 / 50 = 20140
   }
   {
-    cartella_temporanea d;
-    auto r = compila(d, descrizione_linea(generale_con(1000001), {}), treno_vuoto);
+    auto r = compila(descrizione_linea(generale_con(1000001), {}), treno_vuoto);
     EXPECT_EQ(r.fatale, "1");
-    EXPECT_FALSE(esiste(d / "Valmora2_1552.dat"));
-    EXPECT_FALSE(esiste(d / "Valmora2_linea.txt"));
+    EXPECT_FALSE(presente(r.c, "Valmora2_1552.dat"));
+    EXPECT_FALSE(presente(r.c, "Valmora2_linea.txt"));
   }
 }
 
@@ -140,30 +134,29 @@ TEST_F(Generale, ErrorsBeforeTheCellsExistEndTheRunWithoutFiles) {
       {descrizione_linea(generale_con(-100), {}), "25", true},
   };
   for (const auto& k : casi) {
-    cartella_temporanea d;
-    auto r = compila(d, k.linea, treno_vuoto);
+    auto r = compila(k.linea, treno_vuoto);
     EXPECT_EQ(r.fatale, k.fatale) << k.linea;
-    EXPECT_FALSE(esiste(nomi::descrizione_linea(r.c)));
-    EXPECT_EQ(esiste(nomi::descrizione_treno(r.c)), k.treno_resta) << k.linea;
-    EXPECT_FALSE(esiste(d / "Valmora2_1552.sim"));
+    EXPECT_FALSE(presente(r.c, nomi::descrizione_linea(r.c)));
+    EXPECT_EQ(presente(r.c, nomi::descrizione_treno(r.c)), k.treno_resta) << k.linea;
+    EXPECT_FALSE(presente(r.c, "Valmora2_1552.sim"));
   }
 }
 
 TEST_F(Generale, MissingLineFileIs101AndTouchesNothing) {
-  costruzione c(dir.percorso(), "Valmora2", "1552");
-  scrivi(nomi::descrizione_treno(c), treno_vuoto);
+  costruzione_in_memoria c;
+  c.file->sostituisci(nomi::descrizione_treno(c), treno_vuoto);
   memorizza_dati(c);
   EXPECT_EQ(c.codice_errore, 101);
-  EXPECT_TRUE(esiste(nomi::descrizione_treno(c)));
+  EXPECT_TRUE(presente(c, nomi::descrizione_treno(c)));
 }
 
 TEST_F(Generale, ANegativeLengthAfterAGoodOneKeepsTheCells) {
-  auto r = compila(dir, descrizione_linea({"lunghezza percorso, 1000", "lunghezza percorso, -5"}, {}),
-                   treno_vuoto);
+  auto r =
+      compila(descrizione_linea({"lunghezza percorso, 1000", "lunghezza percorso, -5"}, {}), treno_vuoto);
   EXPECT_TRUE(r.fatale.empty());
   EXPECT_EQ(r.c.codice_errore, 25);
   EXPECT_EQ(r.c.percorso.size(), 161u);  // 8000 / 50 = 160
-  EXPECT_TRUE(esiste(dir / "Valmora2_1552.dat"));
+  EXPECT_TRUE(presente(r.c, "Valmora2_1552.dat"));
 }
 
 // ---- chainage ordering -----------------------------------------------------
@@ -232,7 +225,6 @@ TEST_F(Generale, ADifferenceThatOverflowsLeavesTheRowsOrdered) {
   // ordered (300, ..., 1), (200, 50, 0), (100, 0, 0); then 2147483600 + 100
   // exceeds 2147483647 on row 81, code 25, and the ordered rows stay.
   auto r = compila(
-      dir,
       descrizione_linea({"lunghezza percorso,    30000", "progressiva chilometrica tre,    100,    0,    0",
                          "progressiva chilometrica due,    300,    2147483600,    1",
                          "progressiva chilometrica uno,    200,    50,    0"},
@@ -297,13 +289,12 @@ TEST_F(Pendenze, PositionCheckAtTheLastCell) {
   // N = 5540: (276900 + 100)/50 = 5540 passes, 276901 does not.
   auto ok = linea({"pendenza, 276900, 3"});
   EXPECT_EQ(ok.c.codice_errore, 0);
-  cartella_temporanea d;
-  auto r = compila(d, descrizione_linea(generale_con(270000), {"pendenza, 276901, 3", "pendenza, 0, 9"}),
+  auto r = compila(descrizione_linea(generale_con(270000), {"pendenza, 276901, 3", "pendenza, 0, 9"}),
                    descrizione_treno({"numero vetture,    8"}));
   EXPECT_EQ(r.c.codice_errore, 15);
   EXPECT_EQ(r.c.posizione_errore, 276901);
-  EXPECT_FALSE(esiste(nomi::descrizione_linea(r.c)));
-  EXPECT_FALSE(esiste(nomi::descrizione_treno(r.c)));
+  EXPECT_FALSE(presente(r.c, nomi::descrizione_linea(r.c)));
+  EXPECT_FALSE(presente(r.c, nomi::descrizione_treno(r.c)));
   EXPECT_EQ(r.c.tabella_scenario[84].posizione_stazione, 8) << "the train is still read";
   EXPECT_EQ(r.c.percorso[5537].pendenza, 100) << "the tail still runs";
 }
@@ -387,8 +378,7 @@ TEST(Curvatura, DigitAndSideFromTheKeyword) {
 TEST_F(Geometria, AnSMakesTheCurveTurnTheOtherWay) {
   auto r = linea({"curvaS1, 100, 10"});
   EXPECT_LT(x(r.c, 110), 0.0);
-  cartella_temporanea d;
-  auto q = compila(d, descrizione_linea(generale_con(270000), {"CURVAD1, 100, 10"}), treno_vuoto);
+  auto q = compila(descrizione_linea(generale_con(270000), {"CURVAD1, 100, 10"}), treno_vuoto);
   EXPECT_GT(x(q.c, 110), 0.0);
 }
 
@@ -404,12 +394,12 @@ TEST_F(Geometria, OverlappingCurveTurnsOnlyItsRemainingMetres) {
 }
 
 TEST_F(Geometria, NoPlanWhenNotRequested) {
-  auto r = compila(dir, descrizione_linea(generale_con(1000), {"curvad4, 100, 100", "pendenza, 500, 2"}),
+  auto r = compila(descrizione_linea(generale_con(1000), {"curvad4, 100, 100", "pendenza, 500, 2"}),
                    treno_vuoto, 0);
   EXPECT_EQ(r.c.codice_errore, 0);
   EXPECT_FALSE(r.c.tracciato.esiste());
   EXPECT_EQ(r.c.percorso[10].pendenza, 102);
-  EXPECT_FALSE(esiste(dir / "Valmora2_linea.dat"));
+  EXPECT_FALSE(presente(r.c, "Valmora2_linea.dat"));
 }
 
 TEST_F(Geometria, Code103LeavesTheTrainUnread) {
@@ -423,14 +413,12 @@ TEST_F(Geometria, Code103LeavesTheTrainUnread) {
       {{"curvad1, 999000, 5000"}, 1000000},  // past the metre limit
   };
   for (const auto& k : casi) {
-    cartella_temporanea d;
-    auto r = compila(d, descrizione_linea(generale_con(k.lunghezza), k.record), treno_vuoto);
+    auto r = compila(descrizione_linea(generale_con(k.lunghezza), k.record), treno_vuoto);
     EXPECT_EQ(r.c.codice_errore, 103) << k.record[0];
-    EXPECT_FALSE(esiste(nomi::descrizione_linea(r.c)));
-    EXPECT_TRUE(esiste(nomi::descrizione_treno(r.c)));
+    EXPECT_FALSE(presente(r.c, nomi::descrizione_linea(r.c)));
+    EXPECT_TRUE(presente(r.c, nomi::descrizione_treno(r.c)));
   }
-  cartella_temporanea d;
-  auto r = compila(d, descrizione_linea(generale_con(0), {"curvad1, 6850, 1000"}), treno_vuoto);
+  auto r = compila(descrizione_linea(generale_con(0), {"curvad1, 6850, 1000"}), treno_vuoto);
   // Metres up to 7000 are computed and kept.
   EXPECT_EQ(r.c.tracciato.at(7000, 0).specie, specie_elemento::reale);
 }
@@ -502,8 +490,8 @@ TEST_F(Oggetti, IndicatorTakesALightButNotAnotherIndicator) {
                  270000, descrizione_treno({"numero vetture, 8"}));
   EXPECT_EQ(q.c.codice_errore, 21);
   EXPECT_EQ(q.c.posizione_errore, 110);
-  EXPECT_FALSE(esiste(nomi::descrizione_linea(q.c)));
-  EXPECT_TRUE(esiste(nomi::descrizione_treno(q.c)));
+  EXPECT_FALSE(presente(q.c, nomi::descrizione_linea(q.c)));
+  EXPECT_TRUE(presente(q.c, nomi::descrizione_treno(q.c)));
   EXPECT_EQ(q.c.percorso[10].pendenza, 0) << "no closing steps after 21";
 }
 
@@ -513,7 +501,7 @@ TEST_F(Oggetti, IndicatorSpeedThatDoesNotFitIsAFault) {
   // dato1 was stored before dato2 failed.
   EXPECT_EQ(r.c.percorso[3].tipo, 6);
   EXPECT_EQ(r.c.percorso[3].dato1, 1717);
-  EXPECT_FALSE(esiste(nomi::descrizione_treno(r.c)));
+  EXPECT_FALSE(presente(r.c, nomi::descrizione_treno(r.c)));
 }
 
 TEST_F(Oggetti, SignsCountDownFromRowEighty) {
@@ -548,7 +536,7 @@ TEST_F(Oggetti, LimitsOfTheListsAreCode25) {
   auto r = linea(gallerie);
   EXPECT_EQ(r.c.codice_errore, 25);
   EXPECT_EQ(r.c.percorso[1580].galleria, 1) << "the 80th tunnel was placed";
-  EXPECT_TRUE(esiste(nomi::descrizione_treno(r.c))) << "a failure exit of the line half";
+  EXPECT_TRUE(presente(r.c, nomi::descrizione_treno(r.c))) << "a failure exit of the line half";
 
   std::vector<std::string> cartelli;
   for (int i = 0; i < 82; ++i)

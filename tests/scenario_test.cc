@@ -47,9 +47,8 @@ TEST_F(ScenarioSpedito, BuildsCleanAndLeavesTheExpectedFiles) {
 }
 
 TEST_F(ScenarioSpedito, FileSizes) {
-  // L = 270000: M = 277000 metres, 20 M - 36 bytes of plan; N = 5540, 5541 cells of 15 bytes.
-  EXPECT_EQ(linea.size(), 5539964u);
-  EXPECT_EQ(dat.size(), 83115u);
+  EXPECT_EQ(linea.size(), spedito::byte_piano);
+  EXPECT_EQ(dat.size(), spedito::byte_celle);
   // 87 rows of 34 bytes plus every name: the table's texts add up to the rest.
   size_t testi = 0;
   for (int r = 0; r < 87; ++r) testi += riga_n(r).nome.size();
@@ -72,11 +71,11 @@ TEST_F(ScenarioSpedito, PlanStartsAtTheOriginHeadingAlongY) {
 
 TEST_F(ScenarioSpedito, StampedFields) {
   EXPECT_EQ(cella_n(1).dato1, 5121);
-  EXPECT_EQ(cella_n(1).dato2, 2306);  // "1552valmora2aabbccddeeffg"
+  EXPECT_EQ(cella_n(1).dato2, spedito::codice_og);
   const riga_scenario r85 = riga_n(85);
   EXPECT_EQ(r85.nome, "Valmora2");
   EXPECT_EQ(r85.d2_a, 610);
-  EXPECT_EQ(r85.orario, 31854);
+  EXPECT_EQ(r85.orario, spedito::codice_st);
   // "sfondo uno, 1", "sfondo due, 250000", "sfondo tre, 0", crossed.
   EXPECT_EQ(r85.inizio, 1);
   EXPECT_EQ(r85.fine, 0);

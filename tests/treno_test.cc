@@ -10,12 +10,12 @@ namespace {
 const std::string linea_base = descrizione_linea(generale_con(270000), {});
 
 struct prova_treno : ::testing::Test {
-  costruzione treno(const std::vector<std::string>& record, const std::string& linea = linea_base) {
-    return compila_dati(dir, linea, descrizione_treno(record));
+  costruzione_in_memoria treno(const std::vector<std::string>& record,
+                               const std::string& linea = linea_base) {
+    return compila_dati(linea, descrizione_treno(record));
   }
-  costruzione testo(const std::string& treno) { return compila_dati(dir, linea_base, treno); }
-  bool treno_rimasto(const costruzione& c) const { return esiste(nomi::descrizione_treno(c)); }
-  cartella_temporanea dir;
+  costruzione_in_memoria testo(const std::string& treno) { return compila_dati(linea_base, treno); }
+  bool treno_rimasto(const costruzione& c) const { return presente(c, nomi::descrizione_treno(c)); }
 };
 
 // ---- general data, adhesion, speed -----------------------------------------
@@ -60,8 +60,7 @@ TEST_F(GeneraleTreno, SpeedRecordsOnOneCellOrBehindTheFillPoint) {
   EXPECT_EQ(c.percorso[19].vel_limite, 0) << "the speed before the first record";
   EXPECT_EQ(c.percorso[20].vel_limite, 19);
   EXPECT_EQ(c.percorso[21].vel_limite, 20);
-  cartella_temporanea d;
-  auto b = compila_dati(d, linea_base, descrizione_treno({"velocita, 2000, 50", "velocita, 1000, 60"}));
+  auto b = compila_dati(linea_base, descrizione_treno({"velocita, 2000, 50", "velocita, 1000, 60"}));
   EXPECT_EQ(b.percorso[40].vel_limite, 10) << "one cell with the current speed";
   EXPECT_EQ(b.percorso[41].vel_limite, 12);
 }
@@ -77,8 +76,7 @@ TEST_F(GeneraleTreno, SpeedWhoseFifthDoesNotFitIsAFaultWhenWritten) {
   auto ok = treno({"velocita, 0, 1277"});
   EXPECT_EQ(ok.codice_errore, 0);
   EXPECT_EQ(ok.percorso[3].vel_limite, 255);
-  cartella_temporanea d;
-  auto ko = compila_dati(d, linea_base, descrizione_treno({"velocita, 0, 1278", "numero vetture, 3"}));
+  auto ko = compila_dati(linea_base, descrizione_treno({"velocita, 0, 1278", "numero vetture, 3"}));
   EXPECT_EQ(ko.codice_errore, 25);
   EXPECT_EQ(ko.tabella_scenario[84].posizione_stazione, 3) << "read before the tail failed";
 }
@@ -86,8 +84,7 @@ TEST_F(GeneraleTreno, SpeedWhoseFifthDoesNotFitIsAFaultWhenWritten) {
 TEST_F(GeneraleTreno, LastTokenOfTheFileIsNeverExamined) {
   auto solo = testo("x\r\n[generale]\r\nnumero vetture\r\n");
   EXPECT_EQ(solo.codice_errore, 0);
-  cartella_temporanea d;
-  auto record = compila_dati(d, linea_base, "x\r\n[generale]\r\nvelocita,    1000,    95\r\n");
+  auto record = compila_dati(linea_base, "x\r\n[generale]\r\nvelocita,    1000,    95\r\n");
   EXPECT_EQ(record.percorso[25].vel_limite, 19);
 }
 
@@ -95,8 +92,7 @@ TEST_F(GeneraleTreno, EmptyOrHeaderlessFiles) {
   auto vuoto = testo("");
   EXPECT_EQ(vuoto.codice_errore, 25);
   EXPECT_FALSE(treno_rimasto(vuoto));
-  cartella_temporanea d;
-  auto senza = compila_dati(d, linea_base, "numero vetture, 8\r\nvelocita, 1000, 95\r\n");
+  auto senza = compila_dati(linea_base, "numero vetture, 8\r\nvelocita, 1000, 95\r\n");
   EXPECT_EQ(senza.codice_errore, 0);
   EXPECT_EQ(senza.tabella_scenario[84].posizione_stazione, 0);
 }
@@ -104,12 +100,10 @@ TEST_F(GeneraleTreno, EmptyOrHeaderlessFiles) {
 TEST_F(GeneraleTreno, DashRuleDropsUpToTwoComments) {
   auto c = treno({"- avviso Settebagni", "numero vetture, 8"});
   EXPECT_EQ(c.tabella_scenario[84].posizione_stazione, 8);
-  cartella_temporanea d;
-  auto tre = compila_dati(d, linea_base, descrizione_treno({"- a", "- b", "- c", "numero vetture, 8"}));
+  auto tre = compila_dati(linea_base, descrizione_treno({"- a", "- b", "- c", "numero vetture, 8"}));
   EXPECT_EQ(tre.tabella_scenario[84].posizione_stazione, 8)
       << "the third is examined, the next read normally";
-  cartella_temporanea e;
-  auto due = compila_dati(e, linea_base, descrizione_treno({"- a", "- numero vetture, 8"}));
+  auto due = compila_dati(linea_base, descrizione_treno({"- a", "- numero vetture, 8"}));
   EXPECT_EQ(due.tabella_scenario[84].posizione_stazione, 0);
 }
 
@@ -214,11 +208,10 @@ void PrintTo(const caso_errore& c, std::ostream* os) { *os << c.nome; }
 class ErroriTreno : public ::testing::TestWithParam<caso_errore> {};
 
 TEST_P(ErroriTreno, RecordCodePositionAndDeleteTheFile) {
-  cartella_temporanea dir;
-  auto c = compila_dati(dir, linea_base, descrizione_treno(GetParam().record));
+  auto c = compila_dati(linea_base, descrizione_treno(GetParam().record));
   EXPECT_EQ(c.codice_errore, GetParam().codice);
   EXPECT_EQ(c.posizione_errore, GetParam().posizione == -1 ? 0 : GetParam().posizione);
-  EXPECT_FALSE(esiste(nomi::descrizione_treno(c)));
+  EXPECT_FALSE(presente(c, nomi::descrizione_treno(c)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -284,14 +277,11 @@ TEST_F(Stazioni, RowsStopBelowTheSignTexts) {
                      ", 26, 100, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, S" + std::to_string(i + 1));
   auto settantotto = treno(std::vector<std::string>(record.begin(), record.end() - 1));
   EXPECT_EQ(settantotto.codice_errore, 0);
-  cartella_temporanea d;
-  auto troppe = compila_dati(d, linea_base, descrizione_treno(record));
+  auto troppe = compila_dati(linea_base, descrizione_treno(record));
   EXPECT_EQ(troppe.codice_errore, 10);
   EXPECT_EQ(troppe.tabella_scenario[79].nome, "S79") << "stored before the error";
   // Two sign texts lower the mark to 78: the 77th station is one too many.
-  cartella_temporanea e;
   auto con_cartelli = compila_dati(
-      e,
       descrizione_linea(generale_con(270000),
                         {"cartello indicatore, 100000, (A)", "cartello indicatore, 100500, (B)"}),
       descrizione_treno(std::vector<std::string>(record.begin(), record.begin() + 77)));
@@ -416,8 +406,7 @@ TEST_F(Rallentamenti, ThresholdAndValues) {
   EXPECT_EQ(c.percorso[105].dato2, 3);
   EXPECT_EQ(c.percorso[105].dato3, 9);
   EXPECT_EQ(c.percorso[73].dato2, 4);
-  cartella_temporanea d;
-  auto oltre = compila_dati(d, linea_base, descrizione_treno({"rallentamento, 1550, 60, 100, 0, 1, 0"}));
+  auto oltre = compila_dati(linea_base, descrizione_treno({"rallentamento, 1550, 60, 100, 0, 1, 0"}));
   EXPECT_EQ(oltre.percorso[8].tipo, 4);
   EXPECT_EQ(oltre.percorso[7].dato1, 1);
   EXPECT_EQ(oltre.percorso[4].dato1, 4);

@@ -8,6 +8,7 @@
 #include "app/avvio.h"
 #include "documents/documenti.h"
 #include "files/nomi_file.h"
+#include "output/codici_gara.h"
 
 namespace {
 
@@ -364,15 +365,19 @@ TEST(Compile, IdentityNamesTheFilesAndFeedsTheCompetitionCodes) {
   EXPECT_EQ(c.esegui({"--id", "abc", "--train", "1"}).stato, 0);
   ASSERT_TRUE(fs::exists(c.file("abc_linea.dat")));
   ASSERT_TRUE(fs::exists(c.file("abc_1.sim")));
-  // Worked values for train "1" and identifier "abc": 2486 and 33517.
+  // The codes of train "1" and identifier "abc", worked out with the core's own.
+  costruzione k("", "abc", "1");
+  k.tabella_scenario[85].nome = "abc";
+  k.tabella_scenario[86].nome = "1";
+  const std::string og = std::to_string(codice_gara_og(k)), st = std::to_string(codice_gara_st(k));
   const prova::uscita celle = autori({"inspect", c.file("abc_1.dat").string(), "--from", "1", "--to", "1"});
-  EXPECT_NE(celle.out.find("dato1=5121 dato2=2486 "), std::string::npos) << celle.out;
+  EXPECT_NE(celle.out.find("dato1=5121 dato2=" + og + " "), std::string::npos) << celle.out;
   const prova::uscita righe = autori({"inspect", c.file("abc_1.sim").string(), "--from", "85", "--to", "86"});
   EXPECT_NE(
       righe.out.find("row 85: tipo=0 inizio=0 fine=0 posizione_stazione=0 tps=0 nome=\"abc\" d2_a=610 "),
       std::string::npos)
       << righe.out;
-  EXPECT_NE(righe.out.find("orario=33517\nrow 86:"), std::string::npos) << righe.out;
+  EXPECT_NE(righe.out.find("orario=" + st + "\nrow 86:"), std::string::npos) << righe.out;
   EXPECT_NE(righe.out.find("nome=\"1\""), std::string::npos) << righe.out;
 }
 
@@ -505,10 +510,13 @@ TEST(Inspect, CellsOfTheWorkedExamples) {
   ASSERT_EQ(codice.size(), 1u);
   EXPECT_EQ(codice[0].rfind("cell 145 at 7250 m: tipo=12 (code point) dato1=270 dato2=0 ", 0), 0u)
       << codice[0];
-  // Cell 1 after the final block: 5121 and the object code 2306.
+  // Cell 1 after the final block: 5121 and the object code.
   const auto uno = righe_di(autori({"inspect", s.celle(), "--to", "1"}).out);
   ASSERT_EQ(uno.size(), 2u);
-  EXPECT_EQ(uno[1].rfind("cell 1 at 50 m: tipo=0 dato1=5121 dato2=2306 ", 0), 0u) << uno[1];
+  EXPECT_EQ(
+      uno[1].rfind("cell 1 at 50 m: tipo=0 dato1=5121 dato2=" + std::to_string(spedito::codice_og) + " ", 0),
+      0u)
+      << uno[1];
 }
 
 TEST(Inspect, Filters) {
@@ -540,7 +548,8 @@ TEST(Inspect, TableRow85) {
   EXPECT_EQ(
       r[0],
       "row 85: tipo=0 inizio=0 fine=0 posizione_stazione=0 tps=0 nome=\"Valmora2\" d2_a=610 d3_a=0 d1_b=0 "
-      "d2_b=0 d3_b=0 rap=0 ac=0 mar=0 tab=0 orario=31854");
+      "d2_b=0 d3_b=0 rap=0 ac=0 mar=0 tab=0 orario=" +
+          std::to_string(spedito::codice_st));
 }
 
 TEST(Inspect, PlanMetres) {
@@ -574,7 +583,7 @@ TEST(Inspect, Json) {
   EXPECT_EQ(c["dato4"], 8);
   const json t = json::parse(autori({"inspect", s.tabella(), "--json", "--from", "85", "--to", "85"}).out);
   EXPECT_EQ(t["rows"][0]["nome"], "Valmora2");
-  EXPECT_EQ(t["rows"][0]["orario"], 31854);
+  EXPECT_EQ(t["rows"][0]["orario"], spedito::codice_st);
   const json p = json::parse(autori({"inspect", s.piano(), "--json", "--from", "1", "--to", "1"}).out);
   EXPECT_EQ(p["metres"][0]["y"], 1.0);
   EXPECT_EQ(p["metres"][0]["y_kind"], "integer");
@@ -715,9 +724,8 @@ class Consegnati : public ::testing::Test {
 };
 
 TEST_F(Consegnati, SizesOfTheThreeFiles) {
-  // L = 270000: M = 277000, 20 * M - 36 = 5539964; N = 5540, 5541 * 15 = 83115.
-  EXPECT_EQ(fs::file_size(file("Valmora2_linea.dat")), 5539964u);
-  EXPECT_EQ(fs::file_size(file("Valmora2_1552.dat")), 83115u);
+  EXPECT_EQ(fs::file_size(file("Valmora2_linea.dat")), spedito::byte_piano);
+  EXPECT_EQ(fs::file_size(file("Valmora2_1552.dat")), spedito::byte_celle);
 }
 
 TEST_F(Consegnati, Cell23IsTheSignalAt1100) {
@@ -733,10 +741,10 @@ TEST_F(Consegnati, Cell145IsTheCodeCutAt7250) {
 
 TEST_F(Consegnati, Cell1AndRow85CarryTheMarkersAndTheCompetitionCodes) {
   const std::string c = una_riga({"inspect", file("Valmora2_1552.dat"), "--from", "1", "--to", "1"});
-  EXPECT_NE(c.find(" dato1=5121 dato2=2306 "), std::string::npos) << c;
+  EXPECT_NE(c.find(" dato1=5121 dato2=" + std::to_string(spedito::codice_og) + " "), std::string::npos) << c;
   const std::string r = una_riga({"inspect", file("Valmora2_1552.sim"), "--from", "85", "--to", "85"});
   EXPECT_NE(r.find(" nome=\"Valmora2\" d2_a=610 "), std::string::npos) << r;
-  EXPECT_NE(r.find(" orario=31854"), std::string::npos) << r;
+  EXPECT_NE(r.find(" orario=" + std::to_string(spedito::codice_st)), std::string::npos) << r;
 }
 
 TEST_F(Consegnati, TheFirstCurveTurnsAfterMetre500) {

@@ -66,8 +66,9 @@ scenario_consegnato() {
   done
   # 20 * (L + 7000) - 36 and 15 * (round((L + 7000) / 50) + 1) bytes; the
   # table has 87 rows of 34 bytes plus texts.
-  uguale "byte di Valmora2_linea.dat" 5539964 "$(stat -c %s "$d/Valmora2_linea.dat" 2>/dev/null)"
-  uguale "byte di Valmora2_1552.dat" 83115 "$(stat -c %s "$d/Valmora2_1552.dat" 2>/dev/null)"
+  # L = 270000: 20 (L + 7000) - 36 bytes of plan, round((L + 7000) / 50) + 1 cells of 15.
+  uguale "byte di Valmora2_linea.dat" $((20 * 277000 - 36)) "$(stat -c %s "$d/Valmora2_linea.dat" 2>/dev/null)"
+  uguale "byte di Valmora2_1552.dat" $((5541 * 15)) "$(stat -c %s "$d/Valmora2_1552.dat" 2>/dev/null)"
   local sim
   sim=$(stat -c %s "$d/Valmora2_1552.sim" 2>/dev/null || echo 0)
   [ "$sim" -gt $((87 * 34 + 8 + 4)) ] || fallisci "Valmora2_1552.sim di $sim byte"
