@@ -1,5 +1,6 @@
 #include "documents/lettore.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -115,6 +116,12 @@ int16_t lettore::leggi_16() {
       leggi_numero(std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
 }
 uint8_t lettore::leggi_8() { return static_cast<uint8_t>(leggi_numero(0, 255)); }
+
+size_t lettore::dove_guasto(size_t inizio) const {
+  const size_t campo = std::min(inizio_campo_, dati_.size());
+  if (inizio > campo) return campo;
+  return dati_.find_first_of("\r\n", inizio) < campo ? inizio : campo;
+}
 
 posizione_testo riga_colonna(std::string_view dati, size_t offset) {
   posizione_testo p{1, 1};

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -12,6 +13,9 @@
 // and a value that does not fit where it is stored. The build records code 25.
 struct guasto_lettura : std::runtime_error {
   using std::runtime_error::runtime_error;
+  // A value that fails later than it was read names the record it came from.
+  guasto_lettura(const char* perche, size_t record) : std::runtime_error(perche), offset_record(record) {}
+  std::optional<size_t> offset_record;
 };
 
 enum class modo { esatto, qualsiasi };
@@ -31,6 +35,10 @@ class lettore {
 
   // Where the last field began, for diagnostics.
   size_t inizio_campo() const { return inizio_campo_; }
+  // Where a fault of the field just read is best shown, for a record that
+  // begins at inizio: the field, unless the record ran onto a later line (a
+  // missing comma or field), where its start is what to fix.
+  size_t dove_guasto(size_t inizio) const;
 
  private:
   int64_t leggi_numero(int64_t minimo, int64_t massimo);

@@ -29,10 +29,9 @@ class compilatore_linea {
         return fine_compilatore::uscito;
       }
       return fine_compilatore::letto;
-    } catch (const guasto_lettura&) {
-      // Point diagnostics at the field the fault came with.
+    } catch (const guasto_lettura& g) {
       c_.documento_errore = 1;
-      c_.offset_errore = l_.inizio_campo();
+      c_.offset_errore = g.offset_record ? *g.offset_record : l_.dove_guasto(inizio_record_);
       return fine_compilatore::guasto;
     }
   }
@@ -189,7 +188,8 @@ class compilatore_linea {
 
   // A cell index a record computes for itself must lie in the array.
   int64_t propria_cella(int64_t indice) {
-    if (indice < 0 || indice > c_.ultimo_indice()) throw guasto_lettura("cell index outside the route");
+    if (indice < 0 || indice > c_.ultimo_indice())
+      throw guasto_lettura("cell index outside the route", inizio_record_);
     return indice;
   }
 
@@ -277,7 +277,7 @@ class compilatore_linea {
     fini_[gallerie_] = fine;
     if (gallerie_ > 1 && static_cast<int64_t>(inizio) - fini_[gallerie_ - 1] <= 150) tipo = 3;
     int64_t b = std::min(arrotonda(fine / 50.0 - 1.0), c_.ultimo_indice());
-    if (b >= a && (tipo < 0 || tipo > 255)) throw guasto_lettura("tunnel type does not fit");
+    if (b >= a && (tipo < 0 || tipo > 255)) throw guasto_lettura("tunnel type does not fit", inizio_record_);
     int contatore = 0;
     for (int64_t k = a; k <= b; ++k) {
       cella& cel = c_.percorso[static_cast<size_t>(k)];
@@ -288,10 +288,10 @@ class compilatore_linea {
     return continua;
   }
 
-  static int16_t velocita_coppia(int32_t d, int32_t s) {
+  int16_t velocita_coppia(int32_t d, int32_t s) const {
     int64_t v = arrotonda(d / 5.0 + static_cast<double>(static_cast<int64_t>(s) * 20));
     if (v < std::numeric_limits<int16_t>::min() || v > std::numeric_limits<int16_t>::max())
-      throw guasto_lettura("speed pair does not fit");
+      throw guasto_lettura("speed pair does not fit", inizio_record_);
     return static_cast<int16_t>(v);
   }
 

@@ -256,11 +256,37 @@ INSTANTIATE_TEST_SUITE_P(
                     linea_generale({"lunghezza percorso, 10000", "progressiva chilometrica uno, 120, 50, 0",
                                     "[pendenze]", "pendenza, 20000, 0"}),
                     treno_pulito, 2,
-                    "{L}: error: code 2: a chainage section's start or difference is not a multiple of 50"},
+                    "{L}: error: code 2: a chainage section's start or difference is not a multiple of 50 "
+                    "at 20000 m (the position of an earlier record, kept by the build)"},
+        // Station at 0 m, length 100: its area ends at 50 m, so fine/50 - 1 = 0;
+        // the code records no position and the line's 15 at 20000 m stays.
+        caso_codice{"c24_after_a_15", linea_con({"pendenza, 20000, 0"}),
+                    treno_con({"stazione, 0, 2, 100, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 14, 0, 0, NOME"}), 2,
+                    "{T}:3:1: error: code 24: station area ends too near the start of the route at 20000 m "
+                    "(the position of an earlier record, kept by the build)"},
+        // 1500 / 5 = 300 does not fit the byte; it is stored when the next
+        // record writes the run, and named at the record that gave it.
+        caso_codice{"c25_speed_named_at_its_record", linea_pulita,
+                    treno_con({"velocita, 1000, 1500", "velocita, 2000, 100"}), 2,
+                    "{T}:3:1: error: code 25: a field that is malformed, out of range or missing, or a "
+                    "description that cannot be read"},
+        // Cell round(-500/50 + 1) = -9 lies outside the route: the record, not
+        // its last field.
+        caso_codice{"c25_negative_signal_at_its_record", linea_pulita,
+                    treno_con({"segnale, -500, 1, 0, 1, 0, 0, 1, 0, 0, 0, 0"}), 2,
+                    "{T}:3:1: error: code 25: a field that is malformed, out of range or missing, or a "
+                    "description that cannot be read"},
+        // Without the comma the keyword takes 500 with it, and the record's
+        // second number is the next line's keyword: the record is to fix.
+        caso_codice{"c25_missing_comma_at_its_record", linea_con({"pendenza 500, 4", "pendenza, 900, 2"}),
+                    treno_pulito, 2,
+                    "{L}:6:1: error: code 25: a field that is malformed, out of range or missing, or a "
+                    "description that cannot be read"},
         caso_codice{
             "c25_train_missing_after_a_15", linea_con({"pendenza, 20000, 0"}), treno_pulito, 2,
             "{T}: error: code 25: a field that is malformed, out of range or missing, or a description that "
-            "cannot be read: {T} does not exist",
+            "cannot be read: {T} does not exist at 20000 m (the position of an earlier record, kept by the "
+            "build)",
             false, true},
         caso_codice{"c101_line_missing", linea_pulita, treno_pulito, 1,
                     "{L}: error: code 101: the line description does not exist", true, false},

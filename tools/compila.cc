@@ -67,7 +67,12 @@ esito_compile esito_di(const costruzione& c, const ingresso& linea, const ingres
   if (e.stato == stato_pulito) return e;
   const voce_codice v = descrivi_codice(codice);
   e.messaggio = v.parole;
-  if (v.con_posizione) e.posizione = c.posizione_errore;
+  if (v.con_posizione) {
+    e.posizione = c.posizione_errore;
+  } else if (c.posizione_errore != 0) {
+    e.posizione = c.posizione_errore;
+    e.posizione_precedente = true;
+  }
   // The record the compilers point at belongs to the code only when a
   // compiler recorded it: code 2 and the finishing pass come later and keep
   // no record of their own.

@@ -66,7 +66,8 @@ std::string riga_diagnostica(const esito_compile& e) {
         .append(":")
         .append(std::to_string(e.riga_colonna->colonna));
   s += ": error: code " + std::to_string(e.codice) + ": " + e.messaggio;
-  if (e.posizione) s += " at " + std::to_string(*e.posizione) + " m";
+  if (e.posizione) s.append(" at ").append(std::to_string(*e.posizione)).append(" m");
+  if (e.posizione_precedente) s += " (the position of an earlier record, kept by the build)";
   return s;
 }
 
@@ -75,6 +76,7 @@ nlohmann::ordered_json json_compile(const esito_compile& e) {
   json j;
   j["code"] = e.codice;
   j["position"] = e.posizione ? json(*e.posizione) : json(nullptr);
+  j["position_of_earlier_record"] = e.posizione_precedente;
   j["message"] = e.sistema ? json(*e.sistema) : e.stato == stato_pulito ? json(nullptr) : json(e.messaggio);
   j["fatal"] = e.fatale ? json(*e.fatale) : json(nullptr);
   if (e.stato == stato_pulito || e.sistema) {

@@ -41,6 +41,8 @@ struct file_scritto {
 struct esito_compile {
   int32_t codice = 0;
   std::optional<int32_t> posizione;
+  // The code records no position of its own; the build kept an earlier one's.
+  bool posizione_precedente = false;
   std::string messaggio;               // the code in words
   std::optional<std::string> fatale;   // " Errore n. X" of a stop without files
   std::optional<std::string> sistema;  // a file-system failure

@@ -14,12 +14,6 @@ bool ha(const std::string& t, const char* parola) { return contiene(t, parola, m
 int16_t basso_16(int64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
 uint8_t basso_8(int64_t v) { return static_cast<uint8_t>(v); }
 
-int32_t in_32(int64_t v) {
-  if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
-    throw guasto_lettura("value does not fit in 32 bits");
-  return static_cast<int32_t>(v);
-}
-
 constexpr dopo_record continua = dopo_record::continua;
 
 class compilatore_treno {
@@ -35,10 +29,9 @@ class compilatore_treno {
       }
       fine_file();
       return fine_compilatore::letto;
-    } catch (const guasto_lettura&) {
-      // Point diagnostics at the field the fault came with.
+    } catch (const guasto_lettura& g) {
       c_.documento_errore = 2;
-      c_.offset_errore = l_.inizio_campo();
+      c_.offset_errore = g.offset_record ? *g.offset_record : l_.dove_guasto(inizio_record_);
       return fine_compilatore::guasto;
     }
   }
@@ -77,8 +70,15 @@ class compilatore_treno {
 
   // Each record kind computes its own cell; outside the array it is a fault.
   int64_t propria_cella(int64_t indice) const {
-    if (indice < 0 || indice > c_.ultimo_indice()) throw guasto_lettura("cell index outside the route");
+    if (indice < 0 || indice > c_.ultimo_indice())
+      throw guasto_lettura("cell index outside the route", inizio_record_);
     return indice;
+  }
+  // A station's area and time are computed from its fields and must fit.
+  int32_t in_32(int64_t v) const {
+    if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
+      throw guasto_lettura("value does not fit in 32 bits", inizio_record_);
+    return static_cast<int32_t>(v);
   }
   bool dentro(int64_t k) const { return k >= 0 && k <= c_.ultimo_indice(); }
   cella& cel(int64_t k) { return c_.percorso[static_cast<size_t>(k)]; }
@@ -131,9 +131,11 @@ class compilatore_treno {
     }
   }
 
-  static uint8_t quinto(int32_t velocita) {
+  // The speed is stored when its run is written, at the next record or at the
+  // end: a speed that does not fit names the record that gave it.
+  uint8_t quinto(int32_t velocita) const {
     int64_t v = arrotonda(velocita / 5.0);
-    if (v < 0 || v > 255) throw guasto_lettura("speed does not fit");
+    if (v < 0 || v > 255) throw guasto_lettura("speed does not fit", record_velocita_);
     return static_cast<uint8_t>(v);
   }
 
@@ -158,6 +160,7 @@ class compilatore_treno {
       } while (punto_velocita_ < c);
     }
     velocita_ = s;
+    record_velocita_ = inizio_record_;
     return continua;
   }
 
@@ -357,6 +360,7 @@ class compilatore_treno {
   size_t inizio_record_ = 0;
   int64_t punto_velocita_ = 0;
   int32_t velocita_ = 0;
+  size_t record_velocita_ = 0;
   int64_t punto_aderenza_ = 0;
   int32_t aderenza_ = 0;
   int32_t stazione_ = 1;
