@@ -1,6 +1,7 @@
 #include "app/finestra_windows.h"
 
 #include <initializer_list>
+#include <vector>
 
 #include "app/avvio.h"
 
@@ -19,45 +20,82 @@ constexpr const wchar_t* classe_form = L"Form1";
 
 int pixel(int twip, int dpi) { return MulDiv(twip, dpi, twip_per_pollice); }
 
-struct ricerca_carattere {
-  int altezza;  // character height wanted, in pixels
-  bool adatto = false;
-};
+// What a face offers at this DC: nothing, any size, or the character heights
+// of its bitmaps.
+struct offerta_faccia {
+  bool presente = false;
+  bool scalabile = false;
+  std::vector<int> altezze;
 
-int CALLBACK misura_trovata(const LOGFONTW*, const TEXTMETRICW* tm, DWORD tipo, LPARAM p) {
-  auto* r = reinterpret_cast<ricerca_carattere*>(p);
   // A bitmap face serves only in a size it has: scaled up it comes out blocky
   // or, on some systems, as small glyphs spread apart.
-  const int altezza = tm->tmHeight - tm->tmInternalLeading;
-  if ((tipo & RASTER_FONTTYPE) == 0 || (altezza >= r->altezza - 1 && altezza <= r->altezza + 1)) {
-    r->adatto = true;
-    return 0;
+  bool serve(int altezza) const {
+    if (scalabile) return true;
+    for (int a : altezze)
+      if (a >= altezza - 1 && a <= altezza + 1) return true;
+    return false;
   }
+};
+
+int CALLBACK faccia_trovata(const LOGFONTW*, const TEXTMETRICW* tm, DWORD tipo, LPARAM p) {
+  auto* o = reinterpret_cast<offerta_faccia*>(p);
+  o->presente = true;
+  if ((tipo & RASTER_FONTTYPE) == 0)
+    o->scalabile = true;
+  else
+    o->altezze.push_back(tm->tmHeight - tm->tmInternalLeading);
   return 1;
 }
 
-bool carattere_adatto(HDC dc, const wchar_t* faccia, int altezza) {
+offerta_faccia offerta(HDC dc, const wchar_t* faccia) {
   LOGFONTW lf{};
   lf.lfCharSet = DEFAULT_CHARSET;
   lstrcpynW(lf.lfFaceName, faccia, LF_FACESIZE);
-  ricerca_carattere r{altezza};
-  EnumFontFamiliesExW(dc, &lf, misura_trovata, reinterpret_cast<LPARAM>(&r), 0);
-  return r.adatto;
+  offerta_faccia o;
+  EnumFontFamiliesExW(dc, &lf, faccia_trovata, reinterpret_cast<LPARAM>(&o), 0);
+  return o;
 }
 
-HFONT carattere_etichetta(HDC dc) {
-  // MS Sans Serif may be missing, or lack this size; its successors keep the
-  // look. With none of them the font mapper picks a sans serif.
-  const int altezza = MulDiv(punti_etichetta, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  const wchar_t* faccia = L"";
-  for (const wchar_t* f : {L"MS Sans Serif", L"Microsoft Sans Serif", L"Tahoma"}) {
-    if (carattere_adatto(dc, f, altezza)) {
-      faccia = f;
-      break;
-    }
-  }
+HFONT grassetto(int altezza, const wchar_t* faccia) {
   return CreateFontW(-altezza, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, faccia);
+}
+
+bool entra(HDC dc, HFONT carattere, const std::wstring& testo, const RECT& riquadro) {
+  HGDIOBJ prima = SelectObject(dc, carattere);
+  SIZE s{};
+  const BOOL misurato = GetTextExtentPoint32W(dc, testo.c_str(), static_cast<int>(testo.size()), &s);
+  SelectObject(dc, prima);
+  return misurato && s.cx <= riquadro.right && s.cy <= riquadro.bottom;
+}
+
+// The font the form was drawn with where it serves; otherwise a successor, or
+// with none of them the mapper's sans serif, at the largest size at which the
+// caption fits the label: these faces are wider, and a static control cuts
+// what does not fit.
+HFONT carattere_etichetta(HWND etichetta, const std::wstring& testo) {
+  HDC dc = GetDC(etichetta);
+  RECT riquadro;
+  GetClientRect(etichetta, &riquadro);
+  const int altezza = MulDiv(punti_etichetta, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  // From the form's size down to the smallest allowed.
+  auto piu_grande = [&](const wchar_t* faccia, const offerta_faccia& o, int minima) -> HFONT {
+    if (!o.presente) return nullptr;
+    for (int a = altezza; a >= minima; --a) {
+      if (!o.serve(a)) continue;
+      HFONT f = grassetto(a, faccia);
+      if (entra(dc, f, testo, riquadro)) return f;
+      DeleteObject(f);
+    }
+    return nullptr;
+  };
+  HFONT scelto = piu_grande(L"MS Sans Serif", offerta(dc, L"MS Sans Serif"), altezza);
+  for (const wchar_t* faccia : {L"Microsoft Sans Serif", L"Tahoma"})
+    if (scelto == nullptr) scelto = piu_grande(faccia, offerta(dc, faccia), 1);
+  if (scelto == nullptr) scelto = piu_grande(L"", offerta_faccia{true, true, {}}, 1);
+  ReleaseDC(etichetta, dc);
+  // Not even the smallest size fits: the label cuts it, as it would any.
+  return scelto != nullptr ? scelto : grassetto(altezza, L"");
 }
 }  // namespace
 
@@ -89,7 +127,6 @@ HWND mostra_finestra_attesa(HINSTANCE istanza, int modo) {
   HDC schermo = GetDC(nullptr);
   const int dpi_x = GetDeviceCaps(schermo, LOGPIXELSX);
   const int dpi_y = GetDeviceCaps(schermo, LOGPIXELSY);
-  HFONT carattere = carattere_etichetta(schermo);
   ReleaseDC(nullptr, schermo);
 
   const DWORD stile = WS_OVERLAPPEDWINDOW;
@@ -97,11 +134,12 @@ HWND mostra_finestra_attesa(HINSTANCE istanza, int modo) {
   AdjustWindowRectEx(&r, stile, FALSE, 0);
   HWND form = CreateWindowExW(0, classe_form, L"Form1", stile, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
                               r.bottom - r.top, nullptr, nullptr, istanza, nullptr);
-  HWND etichetta = CreateWindowExW(
-      0, L"STATIC", testo_largo(testo_attesa).c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-      pixel(etichetta_sinistra, dpi_x), pixel(etichetta_alto, dpi_y), pixel(etichetta_larghezza, dpi_x),
-      pixel(etichetta_altezza, dpi_y), form, nullptr, istanza, nullptr);
-  SendMessageW(etichetta, WM_SETFONT, reinterpret_cast<WPARAM>(carattere), FALSE);
+  const std::wstring testo = testo_largo(testo_attesa);
+  HWND etichetta = CreateWindowExW(0, L"STATIC", testo.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                                   pixel(etichetta_sinistra, dpi_x), pixel(etichetta_alto, dpi_y),
+                                   pixel(etichetta_larghezza, dpi_x), pixel(etichetta_altezza, dpi_y), form,
+                                   nullptr, istanza, nullptr);
+  SendMessageW(etichetta, WM_SETFONT, reinterpret_cast<WPARAM>(carattere_etichetta(etichetta, testo)), FALSE);
 
   ShowWindow(form, modo);
   UpdateWindow(form);

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 source scripts/pacchetti.sh
 
 installa_mancanti cmake g++ libgtest-dev libbenchmark-dev clang libclang-rt-14-dev nlohmann-json3-dev libssl-dev \
-  libcli11-dev g++-mingw-w64-x86-64-win32 wine wine64 libwine xvfb xauth xdotool fonts-wine chromium
+  libcli11-dev g++-mingw-w64-x86-64-win32 zip wine wine64 libwine xvfb xauth xdotool fonts-wine fonts-dejavu-core chromium
 
 cmake --preset default
 cmake --build --preset default --parallel 2

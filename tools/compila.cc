@@ -128,6 +128,7 @@ int esegui(const opzioni& o) {
   ingresso linea{o.linea, std::nullopt};
   ingresso treno{o.treno, std::nullopt};
   try {
+    fs::create_directories(o.cartella);
     for (ingresso* i : {&linea, &treno})
       if (esiste_file(i->dato)) i->contenuto = leggi_file(i->dato);
   } catch (const std::system_error& err) {
@@ -143,7 +144,6 @@ int esegui(const opzioni& o) {
 
   std::vector<file_scritto> scritti;
   try {
-    fs::create_directories(o.cartella);
     for (const fs::path& p : file_scenario(c)) {
       if (!memoria.esiste(p)) continue;
       const std::string dati = memoria.leggi(p);

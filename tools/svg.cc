@@ -2,13 +2,19 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 #include <utility>
 
 namespace autori::svg {
@@ -223,6 +229,46 @@ std::string posatore::posa(punto ancora, const std::vector<punto>& versi, std::s
   return "";
 }
 
+#ifdef _WIN32
+// No mkstemp here: a name of this process's own, created only where none
+// stands, and a rename that replaces the picture.
+std::optional<std::string> scrivi_intero(const std::filesystem::path& finale, std::string_view contenuto) {
+  const std::filesystem::path cartella =
+      finale.parent_path().empty() ? std::filesystem::path(".") : finale.parent_path();
+  std::filesystem::path modello;
+  int fd = -1;
+  for (unsigned n = 0; fd < 0; ++n) {
+    modello = cartella / (L"." + finale.filename().wstring() + L"." + std::to_wstring(_getpid()) + L"." +
+                          std::to_wstring(n));
+    fd = _wopen(modello.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0 && (errno != EEXIST || n == 1000)) return std::strerror(errno);
+  }
+  auto fallisce = [&](int codice) -> std::optional<std::string> {
+    _close(fd);
+    _wunlink(modello.c_str());
+    return std::strerror(codice);
+  };
+  for (size_t fatto = 0; fatto < contenuto.size();) {
+    const auto blocco = static_cast<unsigned>(std::min<size_t>(contenuto.size() - fatto, 1u << 30));
+    const int n = _write(fd, contenuto.data() + fatto, blocco);
+    if (n < 0) return fallisce(errno);
+    fatto += static_cast<size_t>(n);
+  }
+  if (_commit(fd) != 0) return fallisce(errno);
+  if (_close(fd) != 0) {
+    const int codice = errno;
+    _wunlink(modello.c_str());
+    return std::strerror(codice);
+  }
+  std::error_code ec;
+  std::filesystem::rename(modello, finale, ec);
+  if (ec) {
+    _wunlink(modello.c_str());
+    return ec.message();
+  }
+  return std::nullopt;
+}
+#else
 std::optional<std::string> scrivi_intero(const std::filesystem::path& finale, std::string_view contenuto) {
   const std::filesystem::path cartella = finale.parent_path();
   std::string nascosto = ".";
@@ -261,5 +307,6 @@ std::optional<std::string> scrivi_intero(const std::filesystem::path& finale, st
   }
   return std::nullopt;
 }
+#endif
 
 }  // namespace autori::svg

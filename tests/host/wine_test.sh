@@ -9,6 +9,7 @@
 # file_vecchi        the same over older, longer files
 # cartella_bloccata  the same where a file cannot be written: the system's box
 # errore             errore's message box, found, read and dismissed by a key
+# carattere_largo    the same with a successor face too wide for the label at 24 pt
 
 # shellcheck source=tests/host/comune.sh
 source "$(dirname "$0")/comune.sh"
@@ -179,8 +180,33 @@ cartella_bloccata() {
   for n in "${nomi_binari[@]}"; do printf 'corsa precedente %s' "$n" >"$1/$n"; done
 }
 
+# The label's font as the observer recognised it: "Attendere" in it fits the
+# label's 177 x 53 pixels (2652 x 792 twips at 15 twips a pixel, rounded), it
+# is bold and no larger than 24 pt (32 px at 96 dpi), and one pixel taller it
+# would not fit, unless it is 24 pt already. Sets faccia_vista and
+# altezza_vista.
+testo_intero() {
+  local r riga=""
+  for r in "${osservato[@]}"; do [[ $r == testo\ * ]] && riga=$r; done
+  local forma='^testo ([0-9]+)x([0-9]+) in ([0-9]+) px ([0-9]+) (.+); ([0-9]+)x([0-9]+) in [0-9]+ px$'
+  if [[ ! $riga =~ $forma ]]; then
+    fallisci "carattere dell'etichetta: [$riga]"
+    return
+  fi
+  local larga=${BASH_REMATCH[1]} alta=${BASH_REMATCH[2]} peso=${BASH_REMATCH[4]}
+  local larga_dopo=${BASH_REMATCH[6]} alta_dopo=${BASH_REMATCH[7]}
+  faccia_vista=${BASH_REMATCH[5]}
+  altezza_vista=${BASH_REMATCH[3]}
+  ((larga <= 177 && alta <= 53)) ||
+    fallisci "Attendere, ${larga}x$alta px in $faccia_vista $altezza_vista px, non entra in 177x53"
+  uguale "peso del carattere" 700 "$peso"
+  ((altezza_vista <= 32)) || fallisci "carattere di $altezza_vista px, oltre i 24 punti"
+  ((altezza_vista == 32 || larga_dopo > 177 || alta_dopo > 53)) ||
+    fallisci "a $((altezza_vista + 1)) px Attendere (${larga_dopo}x$alta_dopo) entrava ancora"
+}
+
 errore() {
-  local d
+  local d r righe=()
   nuova_cartella d
   cp "$windows/prova_errore_windows.exe" "$d/"
   esegui_wine "$d/prova_errore_windows.exe"
@@ -188,10 +214,27 @@ errore() {
   # The window as another process sees it: 4200 x 2688 twips of client area
   # and the label at 960, 960, 2652 x 792 twips, at 96 dpi. Then the box: the
   # system's caption, the text exactly, OK only.
+  for r in "${osservato[@]}"; do [[ $r == testo\ * ]] || righe+=("$r"); done
   uguale "finestra e messaggio" "$(
     printf '%s\n' 'finestra Form1 client 280x179' 'etichetta Attendere 64,64 177x53' \
       'messaggio Error |  Errore n. 1251 | pulsanti OK'
-  )" "$(printf '%s\n' "${osservato[@]}")"
+  )" "$(printf '%s\n' "${righe[@]}")"
+  testo_intero
+}
+
+# Wine's font replacement makes "Microsoft Sans Serif", the first successor,
+# a name of DejaVu Sans, whose bold "Attendere" is wider than the label at
+# 24 pt. The window must take it at a smaller size.
+carattere_largo() {
+  local chiave='HKCU\Software\Wine\Fonts\Replacements'
+  wine reg add "$chiave" /v 'Microsoft Sans Serif' /d 'DejaVu Sans' /f </dev/null >>"$registro_wine" 2>&1 ||
+    fallisci "il registro non accetta la sostituzione del carattere"
+  errore
+  wine reg delete "$chiave" /v 'Microsoft Sans Serif' /f </dev/null >>"$registro_wine" 2>&1 ||
+    fallisci "la sostituzione del carattere resta nel registro"
+  uguale "carattere al posto di Microsoft Sans Serif (fonts-dejavu-core)" "DejaVu Sans" "${faccia_vista-}"
+  ((${altezza_vista-32} < 32)) ||
+    fallisci "a 24 punti DejaVu Sans non deve entrare e l'etichetta deve averlo più piccolo: ${altezza_vista-?} px"
 }
 
 case $caso in
@@ -212,6 +255,10 @@ case $caso in
   errore)
     usa_ambiente
     errore
+    ;;
+  carattere_largo)
+    usa_ambiente
+    carattere_largo
     ;;
   *)
     echo "caso sconosciuto: $caso" >&2
