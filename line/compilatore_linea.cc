@@ -1,6 +1,7 @@
 #include "line/compilatore_linea.h"
 
 #include <array>
+#include <cfloat>
 #include <limits>
 
 #include "app/file.h"
@@ -8,6 +9,14 @@
 #include "documents/lettore.h"
 #include "model/uscita.h"
 #include "train/compilatore_treno.h"
+
+// The plan is the same bytes on every host only if each step of estendi
+// rounds to double as written (cmake/virgola_mobile.cmake sets the flags).
+static_assert(FLT_EVAL_METHOD == 0,
+              "doubles evaluated with excess precision: build 32-bit x86 with SSE2 math");
+#if defined(__FAST_MATH__) || defined(__ASSOCIATIVE_MATH__) || defined(__RECIPROCAL_MATH__)
+#error "the plan needs IEEE arithmetic: no -ffast-math, -fassociative-math or -freciprocal-math"
+#endif
 
 namespace {
 constexpr int64_t lunghezza_massima = 1000000;
