@@ -35,7 +35,8 @@ insiemi=(scenario golden semi prove)
 
 # Runs the console program in a folder of its own, then compila_molti over
 # the three sets, all prefixed by the launcher given (none natively), into
-# DEST. Inputs are reached through relative links, which Wine also follows.
+# DEST. The inputs are links inside DEST, named by relative paths, so that
+# Wine reaches them as it reaches DEST.
 produci() {  # dest, console program, compila_molti, launcher...
   local dest=$1 programma=$2 compila=$3
   shift 3
@@ -57,7 +58,7 @@ produci() {  # dest, console program, compila_molti, launcher...
   for argomenti in "golden ingressi/golden" "--semi semi ingressi/semi" "prove ingressi/prove"; do
     # shellcheck disable=SC2086 # the words of one call
     (cd "$dest" && timeout 900 "${lancia[@]}" "$compila" $argomenti >>compila_molti.out 2>>compila_molti.err \
-      </dev/null) || fallisci "compila_molti $argomenti: stato $? ($(tail -n 3 "$dest/compila_molti.err"))"
+      </dev/null) || fallisci "compila_molti $argomenti: stato $? in $dest ($(tail -n 5 "$dest/compila_molti.err"))"
   done
 }
 
