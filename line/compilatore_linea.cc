@@ -1,12 +1,21 @@
 #include "line/compilatore_linea.h"
 
 #include <array>
+#include <cfloat>
 #include <limits>
 
 #include "documents/lettore.h"
 #include "files/archivio.h"
 #include "files/nomi_file.h"
 #include "model/esito.h"
+
+// The plan is the same bytes on every host only if each step of estendi
+// rounds to double as written (cmake/virgola_mobile.cmake sets the flags).
+static_assert(FLT_EVAL_METHOD == 0,
+              "doubles evaluated with excess precision: build 32-bit x86 with SSE2 math");
+#if defined(__FAST_MATH__) || defined(__ASSOCIATIVE_MATH__) || defined(__RECIPROCAL_MATH__)
+#error "the plan needs IEEE arithmetic: no -ffast-math, -fassociative-math or -freciprocal-math"
+#endif
 
 namespace {
 constexpr int64_t lunghezza_massima = 1000000;

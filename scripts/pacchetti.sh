@@ -15,3 +15,12 @@ installa_mancanti() {
     "${come_root[@]}" env DEBIAN_FRONTEND=noninteractive \
       apt-get install -y -q --no-install-recommends "${mancanti[@]}"
 }
+
+# Lets packages of another architecture be installed (NAME:ARCH), for those
+# that have no build of the machine's own.
+abilita_architettura() {
+  dpkg --print-foreign-architectures | grep -qx "$1" && return 0
+  local come_root=()
+  [ "$(id -u)" -eq 0 ] || come_root=(sudo)
+  "${come_root[@]}" dpkg --add-architecture "$1"
+}

@@ -7,6 +7,10 @@ source scripts/pacchetti.sh
 
 installa_mancanti cmake g++ libgtest-dev libbenchmark-dev clang libclang-rt-14-dev nlohmann-json3-dev libssl-dev \
   libcli11-dev g++-mingw-w64-x86-64-win32 zip wine wine64 libwine xvfb xauth xdotool fonts-wine fonts-dejavu-core chromium
+# The host matrix: cross compilers, qemu-user, and Wine's 32-bit half (i386).
+abilita_architettura i386
+installa_mancanti g++-i686-linux-gnu g++-aarch64-linux-gnu g++-s390x-linux-gnu g++-mingw-w64-i686-win32 \
+  qemu-user-static wine32:i386 jq
 
 cmake --preset default
 cmake --build --preset default --parallel 2
@@ -34,7 +38,7 @@ done
 tests/fuzz/breve.sh 60
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer;
-# the Wine tests ran above.
+# the Wine tests and the host matrix ran above.
 cmake --preset sanitize
 cmake --build --preset sanitize --parallel 2
 ctest --preset sanitize
