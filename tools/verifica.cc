@@ -4,6 +4,7 @@
 #include "verifica.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <set>
 
@@ -14,7 +15,6 @@
 #include "formato.h"
 #include "model/costruzione.h"
 #include "run/memorizza_percorso.h"
-#include "testi.h"
 
 namespace autori {
 
@@ -122,6 +122,7 @@ class verificatore {
     std::set<std::string> visti;
     for (int k = 0; k < massimo_giri; ++k) {
       giro g = costruisci(in_, testi_[1], testi_[2]);
+      intestazioni(g);
       const bool avanti = errore_del_giro(g, visti);
       ultimo = std::move(g);
       if (!avanti) break;
@@ -177,6 +178,17 @@ class verificatore {
            (e.documento == 1 ? " of the line description" : "");
   }
 
+  // A section header taken for a record usually ends in an error that sets
+  // it aside: said from whichever run saw it.
+  void intestazioni(const giro& g) {
+    for (const evento_salvato& e : g.r.eventi)
+      if (e.specie == evento::record && e.testo.find('[') != std::string::npos &&
+          intestazioni_.insert({e.documento, e.offset}).second)
+        aggiungi(gravita::avviso, e.documento, e.offset,
+                 "the section header " + citato(e.testo) + " is read as a " + nome_di(e.record) +
+                     " record ('" + e.record + "'); section headers are " + elenco(sezioni(e.documento)));
+  }
+
   // Reports the run's first error; true when setting it aside lets a
   // further run find more.
   bool errore_del_giro(const giro& g, std::set<std::string>& visti) {
@@ -187,6 +199,7 @@ class verificatore {
       const int32_t codice = e.specie == evento::guasto ? 25 : static_cast<int32_t>(e.letto);
       const std::string chiave = n(codice) + "/" + n(e.documento) + "/" + n(static_cast<int64_t>(e.offset));
       if (!visti.insert(chiave).second) return false;
+      errati_.insert({e.documento, e.inizio_record});
       if (e.specie == evento::guasto)
         aggiungi(gravita::errore, e.documento, e.offset, "code 25: " + guasto(e));
       else
@@ -199,10 +212,11 @@ class verificatore {
     }
     if (g.codice == 0) return false;
     const voce_codice v = descrivi_codice(g.codice);
-    const int d = v.origine == documento::linea ? 1 : 2;
+    const bool treno_mancante = g.codice == 25 && !in_.treno;
+    const int d = v.origine == documento::linea && !treno_mancante ? 1 : 2;
     std::string m = "code " + n(g.codice) + ": " + v.parole;
     if (v.con_posizione) m += " at " + n(g.posizione) + " m";
-    if (g.codice == 25 && !in_.treno) m = "code 25: the train description does not exist";
+    if (treno_mancante) m = "code 25: the train description does not exist";
     if ((g.codice == 1250 || g.codice == 1251) && g.percorso.size() > 1) {
       // The record that took cell 1 is what an author would move.
       for (const evento_salvato& e : ev) {
@@ -386,11 +400,7 @@ class verificatore {
       const int d = e.documento;
       const std::string& t = testo(d);
       if (e.specie == evento::record) {
-        if (e.testo.find('[') != std::string::npos)
-          aggiungi(gravita::avviso, d, e.offset,
-                   "the section header " + citato(e.testo) + " is read as a " + nome_di(e.record) +
-                       " record ('" + e.record + "'); section headers are " + elenco(sezioni(d)));
-        else if (e.testo.find('-') != std::string::npos)
+        if (e.testo.find('-') != std::string::npos)
           aggiungi(gravita::avviso, d, e.offset,
                    "this comment is read as a " + nome_di(e.record) +
                        " record: only two comment lines in a row are skipped, the third is read as a record");
@@ -518,7 +528,8 @@ class verificatore {
       }
       if (e.specie == evento::campo) {
         const campo_formato* f = cerca_campo(e.record, e.campo);
-        if (f == nullptr) continue;
+        // A record with an error is not warned about as well.
+        if (f == nullptr || errati_.contains({d, e.inizio_record})) continue;
         if (f->posizione && g.lunghezza > 0 && e.letto > g.lunghezza &&
             e.record != "progressiva chilometrica") {
           aggiungi(gravita::avviso, d, e.offset,
@@ -550,10 +561,13 @@ class verificatore {
       const auto c = static_cast<unsigned char>(s[i]);
       const bool seguito = i + 1 < s.size() && (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80;
       if (c >= 0xC2 && c <= 0xDF && seguito) {
-        aggiungi(gravita::avviso, e.documento, e.offset,
-                 descrivi_campo(e.record, e.campo) + ": " + citato(s) + " holds '" + s.substr(i, 2) +
-                     "' as two UTF-8 bytes, shown as the two characters '" + utf8_da_latin1(s.substr(i, 2)) +
-                     "'; write the description in Latin-1");
+        char due[8];
+        std::snprintf(due, sizeof due, "%02X %02X", c, static_cast<unsigned char>(s[i + 1]));
+        aggiungi(
+            gravita::avviso, e.documento, e.offset,
+            descrivi_campo(e.record, e.campo) + ": " + citato(s) + " holds the bytes " + due +
+                " of one UTF-8 character, which the simulator shows as two Latin-1 characters; write the "
+                "description in Latin-1");
         return;
       }
       if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
@@ -623,6 +637,8 @@ class verificatore {
   const ingresso_verifica& in_;
   std::optional<std::string> testi_[3];
   std::vector<reperto> reperti_;
+  std::set<std::pair<int, size_t>> intestazioni_;
+  std::set<std::pair<int, size_t>> errati_;
 };
 
 }  // namespace
