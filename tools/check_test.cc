@@ -55,6 +55,14 @@ const std::vector<std::string> treno_pulito = treno_con({});
 
 std::string segnale(int p) { return "segnale, " + std::to_string(p) + ", 1, 0, 1, 0, 0, 1, 0, 0, 0, 0"; }
 
+// The 78 signs that leave room for no station.
+std::vector<std::string> settantotto_cartelli() {
+  std::vector<std::string> r;
+  for (int k = 1; k <= 78; ++k)
+    r.push_back("cartello indicatore, " + std::to_string(100 * k) + ", (S" + std::to_string(k) + ")");
+  return r;
+}
+
 struct controllo {
   prova::cartella dir;
   fs::path linea = dir / "linea.txt";
@@ -124,6 +132,25 @@ INSTANTIATE_TEST_SUITE_P(
              {"{L}: error: code 2: a chainage section's start or difference is not a multiple of 50",
               "1 error, 0 warnings"},
              1},
+        // Before the length key: no cells yet, so nothing after it is read.
+        caso{"c3_repetition_start",
+             linea_generale({"ripetizione segnali 9 codici, 120, 100", "lunghezza percorso, 10000"}),
+             treno_pulito,
+             {"{L}:3:1: error: code 3: first position of the signal repetition is not a multiple of 50",
+              "1 error, 0 warnings"},
+             1},
+        caso{"c4_repetition_end",
+             linea_generale({"lunghezza percorso, 10000", "ripetizione segnali 9 codici, 100, 120"}),
+             treno_pulito,
+             {"{L}:4:1: error: code 4: second position of the signal repetition is not a multiple of 50",
+              "1 error, 0 warnings"},
+             1},
+        caso{"c5_repetition_codes",
+             linea_generale({"ripetizione segnali codici, 100, 200", "lunghezza percorso, 10000"}),
+             treno_pulito,
+             {"{L}:3:1: error: code 5: the signal repetition key names neither 4 nor 9 codes",
+              "1 error, 0 warnings"},
+             1},
         // Both in cell round(1050/50 + 1) = 22.
         caso{"c6_sign",
              linea_con({"indicatori_vmax, 1050, 85, 90, 95, 0, 85, 90, 95, 0",
@@ -153,6 +180,43 @@ INSTANTIATE_TEST_SUITE_P(
              {"{T}:4:1: error: code 9: station at 8000 m: length 650 m must be a multiple of 100",
               "1 error, 0 warnings"},
              1},
+        // 78 signs leave the station rows no room (80 - 78 = 2): the station
+        // set aside, the train has none.
+        caso{"c10_too_many_stations",
+             linea_con(settantotto_cartelli()),
+             treno_pulito,
+             {"{T}: warning: the train has no station",
+              "{T}:3:1: error: code 10: too many stations: the station rows reach the rows of the sign texts",
+              "1 error, 1 warning"},
+             1},
+        // The finishing pass's codes name no record; cells as in compile's
+        // tests: signals in 68 to 70 before the board in 77 (70 * 50 = 3500),
+        // in 154 to 156 before the start in 161 (161 * 50 = 8050; 94 to 96
+        // would meet the station's cell 4800 / 50 - 1 = 95), in 108 to 110
+        // along a 60 km/h slowdown (109 * 50 = 5450).
+        caso{"c11_signal_before_board",
+             linea_pulita,
+             treno_con({"rallentamento, 5000, 120, 400, 0, 0, 0", segnale(3350), segnale(3400),
+                        segnale(3450)}),
+             {"{T}: error: code 11: no free cell for the code point in front of a signal before a slowdown "
+              "warning board at 3500 m",
+              "1 error, 0 warnings"},
+             1},
+        caso{"c12_before_start",
+             linea_pulita,
+             treno_con({"rallentamento, 8000, 120, 400, 0, 0, 0", segnale(7650), segnale(7700),
+                        segnale(7750)}),
+             {"{T}: error: code 12: no free cell for a code point before a slowdown start at 8050 m",
+              "1 error, 0 warnings"},
+             1},
+        caso{"c13_walk",
+             linea_pulita,
+             treno_con({"rallentamento, 5000, 60, 1000, 0, 0, 0", segnale(5350), segnale(5400),
+                        segnale(5450)}),
+             {"{T}: error: code 13: no free cell for a code point along a slowdown or in front of the first "
+              "signal after it at 5450 m",
+              "1 error, 0 warnings"},
+             1},
         // (20000 + 100) / 50 = 402 > 340; the last cell begins at 340 * 50.
         caso{"c15_beyond_route",
              linea_con({"pendenza, 20000, 0"}),
@@ -178,6 +242,30 @@ INSTANTIATE_TEST_SUITE_P(
             {"{T}:5:1: error: code 18: slowdown at 5000 m: cell 101 is already taken by the signal of line 4",
              "1 error, 0 warnings"},
             1},
+        // Board cell round((5000 - 1200)/50 + 1) = 77 = 3800/50 + 1; end cell
+        // round(5400/50 + 1) = 109.
+        caso{"c17_board",
+             linea_pulita,
+             treno_con({segnale(3800), "rallentamento, 5000, 60, 400, 0, 0, 0"}),
+             {"{T}:5:1: error: code 17: slowdown at 5000 m: cell 77 is already taken by the signal of line 4",
+              "1 error, 0 warnings"},
+             1},
+        caso{
+            "c19_end",
+            linea_pulita,
+            treno_con({segnale(5400), "rallentamento, 5000, 60, 400, 0, 0, 0"}),
+            {"{T}:5:1: error: code 19: slowdown at 5000 m: cell 109 is already taken by the signal of line 4",
+             "1 error, 0 warnings"},
+            1},
+        // x = 1775: the approach begins at round(11.5) = 12, where its own
+        // board, round(12.5) = 12, already is.
+        caso{"c20_approach",
+             linea_pulita,
+             treno_con({"rallentamento, 1775, 60, 400, 0, 1, 0"}),
+             {"{T}:4:1: error: code 20: slowdown at 1775 m: cell 12 is already taken by the slowdown of line "
+              "4",
+              "1 error, 0 warnings"},
+             1},
         caso{"c21_indicator",
              linea_con({"indicatori_vmax, 1050, 85, 90, 95, 0, 85, 90, 95, 0",
                         "indicatori_vmax, 1050, 85, 90, 95, 0, 85, 90, 95, 0"}),
@@ -252,7 +340,16 @@ INSTANTIATE_TEST_SUITE_P(
               "cell 1 is "
               "taken by this code cut at 50 m",
               "1 error, 0 warnings"},
-             1}),
+             1},
+        // A signal at 0 takes cell round(0/50 + 1) = 1.
+        caso{
+            "c1251_cell_one",
+            linea_pulita,
+            treno_con({segnale(0)}),
+            {"{T}:4:1: error: code 1251: cell 1 already holds a value where the build stamps the competition "
+             "code: cell 1 is taken by this signal at 0 m",
+             "1 error, 0 warnings"},
+            1}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 INSTANTIATE_TEST_SUITE_P(
