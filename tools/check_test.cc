@@ -124,7 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
         caso{"c1_route_too_long",
              linea_generale({"lunghezza percorso, 1000001"}),
              treno_pulito,
-             {"{L}:3:1: error: code 1: route length above 1000000 m", "1 error, 0 warnings"},
+             {"{L}:3:1: error: code 1: route length 1000001 m: above the longest route, 1000000 m",
+              "1 error, 0 warnings"},
              1},
         caso{"c2_chainage",
              linea_generale({"lunghezza percorso, 10000", "progressiva chilometrica uno, 120, 50, 0"}),
@@ -133,16 +134,18 @@ INSTANTIATE_TEST_SUITE_P(
               "1 error, 0 warnings"},
              1},
         // Before the length key: no cells yet, so nothing after it is read.
-        caso{"c3_repetition_start",
-             linea_generale({"ripetizione segnali 9 codici, 120, 100", "lunghezza percorso, 10000"}),
-             treno_pulito,
-             {"{L}:3:1: error: code 3: first position of the signal repetition is not a multiple of 50",
-              "1 error, 0 warnings"},
-             1},
+        caso{
+            "c3_repetition_start",
+            linea_generale({"ripetizione segnali 9 codici, 120, 100", "lunghezza percorso, 10000"}),
+            treno_pulito,
+            {"{L}:3:1: error: code 3: first position of the signal repetition is not a multiple of 50: 120 m",
+             "1 error, 0 warnings"},
+            1},
         caso{"c4_repetition_end",
              linea_generale({"lunghezza percorso, 10000", "ripetizione segnali 9 codici, 100, 120"}),
              treno_pulito,
-             {"{L}:4:1: error: code 4: second position of the signal repetition is not a multiple of 50",
+             {"{L}:4:1: error: code 4: second position of the signal repetition is not a multiple of 50: 120 "
+              "m",
               "1 error, 0 warnings"},
              1},
         caso{"c5_repetition_codes",
@@ -366,6 +369,26 @@ INSTANTIATE_TEST_SUITE_P(
               "ignored; did you mean 'rallentamento'?",
               "0 errors, 2 warnings"},
              0},
+        caso{"exact_case_keyword",
+             linea_generale({"lunghezza percorso, 10000", "PROGRESSIVA CHILOMETRICA UNO, 0, 0, 0"}),
+             treno_pulito,
+             {"{L}:4:1: warning: \"PROGRESSIVA CHILOMETRICA UNO\" matches no keyword: the record is skipped "
+              "and "
+              "its fields are ignored; 'progressiva' is matched in lower case only",
+              "0 errors, 1 warning"},
+             0},
+        // The header takes the next three fields, the first being "montagna".
+        caso{"header_read_as_record",
+             linea_con({"[montagna]", "montagna, 3000, 4000, 1"}),
+             treno_pulito,
+             {"{L}:6:1: warning: the section header \"[montagna]\" is read as a tunnel record ('montagna'); "
+              "section "
+              "headers are [generale], [pendenze], [curve], [montagne], [indicazioni], [cartelli], [fine]",
+              "{L}:7:1: error: code 25: field 1 of 'montagna' (tunnel start, m): \"montagna\" is not a "
+              "number; "
+              "allowed: a whole number from -2147483648 to 2147483647",
+              "1 error, 1 warning"},
+             1},
         caso{"hash_and_slashes",
              linea_con({"# pendenza, 3000, 1"}),
              treno_con({"// velocita, 1000, 100"}),

@@ -24,6 +24,9 @@ namespace {
 // many builds.
 constexpr int massimo_giri = 100;
 
+// The general section's keywords the build matches letter for letter.
+constexpr const char* solo_minuscole[] = {"progressiva", "sfondo", "ripetizione", "segnali"};
+
 struct evento_salvato {
   evento specie;
   int documento;
@@ -252,6 +255,11 @@ class verificatore {
         if (const evento_salvato* p = padrone(g, o->memorizzato, i)) m += " by " + dove(*p);
         return m;
       }
+      case 1:
+        return "route length " + campo_letto(g, e, 1) + " m: above the longest route, 1000000 m";
+      case 3:
+      case 4:
+        return v.parole + ": " + campo_letto(g, e, codice - 2) + " m";
       case 8:
         return cosa + ": position must be a multiple of 50";
       case 9:
@@ -452,7 +460,14 @@ class verificatore {
         continue;
       std::string m =
           citato(e.testo) + " matches no keyword: the record is skipped and its fields are ignored";
-      if (auto v = vicina(e.testo, chiavi(d))) m += "; did you mean '" + *v + "'?";
+      const std::string basso = minuscolo(e.testo);
+      const auto esatta =
+          std::find_if(std::begin(solo_minuscole), std::end(solo_minuscole),
+                       [&](const char* p) { return d == 1 && basso.find(p) != std::string::npos; });
+      if (esatta != std::end(solo_minuscole))
+        m += "; '" + std::string(*esatta) + "' is matched in lower case only";
+      else if (auto v = vicina(e.testo, chiavi(d)))
+        m += "; did you mean '" + *v + "'?";
       aggiungi(gravita::avviso, d, e.offset, m);
     }
   }
