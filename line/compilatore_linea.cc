@@ -57,9 +57,10 @@ class compilatore_linea {
   }
 
   void leggi_token() {
+    record_ = {};
+    campo_ = 0;
     c_.token = l_.leggi_testo();
     inizio_record_ = l_.inizio_campo();
-    campo_ = 0;
   }
 
   void avvisa(evento specie, int32_t campo = 0, int64_t letto = 0, int64_t memorizzato = 0,

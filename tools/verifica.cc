@@ -297,7 +297,9 @@ class verificatore {
       return soggetto + ": " + citato(valore) + " is not a number; allowed: " + ammesso;
     if (e.testo == "number out of range")
       return soggetto + ": " + valore + " is out of range; allowed: " + ammesso;
-    if (e.testo == "unterminated quoted text") return soggetto + ": a quoted text without its closing '\"'";
+    if (e.testo == "unterminated quoted text")
+      return (e.record.empty() ? std::string("a token") : soggetto) +
+             ": it begins with '\"' and has no closing '\"'";
     if (e.testo == "no route length in the general section")
       return "the [generale] section has no 'lunghezza percorso' record: the route has no length";
     if (e.testo == "cell index outside the route")
