@@ -665,6 +665,11 @@ TEST(Check, ExitStatuses) {
   const prova::uscita u = pulito.esegui({"--werror"});
   EXPECT_EQ(u.stato, 0);
   EXPECT_EQ(u.err, "0 errors, 0 warnings\n");
+  const prova::uscita aiuto = autori({"check", "--help"});
+  EXPECT_EQ(aiuto.stato, 0);
+  EXPECT_NE(aiuto.out.find("--werror"), std::string::npos) << aiuto.out;
+  EXPECT_NE(aiuto.out.find("Exit status"), std::string::npos) << aiuto.out;
+  EXPECT_NE(autori({"--help"}).out.find("check"), std::string::npos);
   EXPECT_EQ(autori({"check", pulito.linea.string()}).stato, 64);
   EXPECT_EQ(autori({"check", pulito.linea.string(), pulito.treno.string(), "--bogus"}).stato, 64);
 }

@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   app.footer(
       "Exit status: 0 success; 1 no scenario file written, or a file that cannot be read or decoded;\n"
-      "2 files written but the build recorded an error code; 64 bad arguments.\n"
+      "2 files written but the build recorded an error code; 64 bad arguments. check exits 1 when it\n"
+      "finds an error.\n"
       "Run 'autori COMMAND --help' for the options of a command.");
   std::vector<autori::comando> comandi = {autori::aggiungi_check(app), autori::aggiungi_compile(app),
                                           autori::aggiungi_documents(app), autori::aggiungi_inspect(app),

@@ -320,12 +320,13 @@ class verificatore {
   };
 
   void osserva(const giro& g) {
+    indicizza();
     std::map<std::pair<int, size_t>, size_t> indice;
     for (const evento_salvato& e : g.r.eventi) {
       if (e.specie == evento::record) {
         indice[{e.documento, e.inizio_record}] = letti_.size();
         letti_.push_back({e.documento, e.inizio_record, e.record, e.testo, {}, {}, e.inizio_record});
-        righe_record_[{e.documento, inizio_riga(testo(e.documento), e.inizio_record)}] = letti_.size() - 1;
+        righe_record_[{e.documento, riga_di(e.documento, e.inizio_record)}] = letti_.size() - 1;
       }
       auto it = indice.find({e.documento, e.inizio_record});
       if (it == indice.end()) continue;
@@ -397,12 +398,29 @@ class verificatore {
     return std::any_of(s.begin(), s.end(),
                        [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
   }
-  size_t primo_non_spazio(int d, size_t o) const {
-    const std::string& t = testo(d);
-    size_t i = inizio_riga(t, o);
-    while (i < t.size() && (t[i] == ' ' || t[i] == '\t')) ++i;
-    return i;
+  // Where the line of o begins, and its first byte that is not a blank:
+  // looked up, so that a long line costs its length once, not once a token.
+  void indicizza() {
+    for (int d : {1, 2}) {
+      const std::string& t = testo(d);
+      std::vector<size_t>& inizi = inizi_[d];
+      std::vector<size_t>& primi = primi_[d];
+      inizi.assign(1, 0);
+      for (size_t i = 0; i < t.size(); ++i)
+        if (t[i] == '\n' || (t[i] == '\r' && (i + 1 >= t.size() || t[i + 1] != '\n'))) inizi.push_back(i + 1);
+      for (size_t a : inizi) {
+        size_t i = a;
+        while (i < t.size() && (t[i] == ' ' || t[i] == '\t')) ++i;
+        primi.push_back(i);
+      }
+    }
   }
+  size_t indice_riga(int d, size_t o) const {
+    const std::vector<size_t>& v = inizi_[d];
+    return static_cast<size_t>(std::upper_bound(v.begin(), v.end(), o) - v.begin()) - 1;
+  }
+  size_t riga_di(int d, size_t o) const { return inizi_[d][indice_riga(d, o)]; }
+  size_t primo_non_spazio(int d, size_t o) const { return primi_[d][indice_riga(d, o)]; }
 
   void token_ignorati(const giro& g) {
     std::set<std::pair<int, size_t>> con_campi_in_piu;
@@ -418,7 +436,7 @@ class verificatore {
       }
       if (e.specie != evento::ignorato) continue;
       const bool primo = primo_non_spazio(d, e.offset) == e.offset;
-      auto r = righe_record_.find({d, inizio_riga(t, e.offset)});
+      auto r = righe_record_.find({d, riga_di(d, e.offset)});
       if (!primo && r != righe_record_.end() && letti_[r->second].inizio < e.offset) {
         const letto& rec = letti_[r->second];
         if (!con_campi_in_piu.insert({d, rec.inizio}).second) continue;
@@ -457,9 +475,11 @@ class verificatore {
       if (!primo || !ha_lettere(e.testo)) continue;
       // A keyword followed by numbers on its line: a record meant.
       const size_t dopo = e.offset + e.testo.size();
-      const size_t virgola = t.find(',', dopo);
-      if (virgola == std::string::npos || virgola >= fine_riga(t, dopo) || !numero(scritto(t, virgola + 1)))
-        continue;
+      const size_t fr = fine_riga(t, dopo);
+      const size_t virgola = static_cast<size_t>(std::find(t.begin() + static_cast<std::ptrdiff_t>(dopo),
+                                                           t.begin() + static_cast<std::ptrdiff_t>(fr), ',') -
+                                                 t.begin());
+      if (virgola >= fr || !numero(scritto(t, virgola + 1))) continue;
       std::string m =
           citato(e.testo) + " matches no keyword: the record is skipped and its fields are ignored";
       const std::string basso = minuscolo(e.testo);
@@ -486,8 +506,8 @@ class verificatore {
       std::optional<size_t> primo;
       for (const evento_salvato& e : g.r.eventi) {
         if (e.documento != d || (e.specie != evento::record && e.specie != evento::ignorato)) continue;
-        lette.insert(inizio_riga(t, e.offset));
-        if (!primo) primo = inizio_riga(t, e.offset);
+        lette.insert(riga_di(d, e.offset));
+        if (!primo) primo = riga_di(d, e.offset);
       }
       if (!primo) continue;
       for (size_t i = *primo; i < t.size();) {
@@ -649,6 +669,7 @@ class verificatore {
   }
 
   std::vector<letto> letti_;
+  std::vector<size_t> inizi_[3], primi_[3];
   std::map<std::pair<int, size_t>, size_t> righe_record_;
 
   const ingresso_verifica& in_;
