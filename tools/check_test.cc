@@ -233,7 +233,8 @@ INSTANTIATE_TEST_SUITE_P(
         caso{"c16_signal",
              linea_pulita,
              treno_con({segnale(1125), segnale(1175)}),
-             {"{T}:4:1: note: signal at 1125 m: not a multiple of 50, placed in cell 24",
+             {"{T}:4:1: note: signal at 1125 m: not a multiple of 50, placed in cell 24 (halfway: to the "
+              "even cell)",
               "{T}:5:1: error: code 16: signal at 1175 m: cell 24 is already taken by the signal of line 4",
               "1 error, 0 warnings, 1 note"},
              1},

@@ -587,7 +587,7 @@ class verificatore {
       if (e.specie == evento::cella && e.letto % 50 != 0 && arrotondati.insert({d, e.inizio_record}).second)
         aggiungi(gravita::nota, d, e.inizio_record,
                  nome_di(e.record) + " at " + n(e.letto) + " m: not a multiple of 50, placed in cell " +
-                     n(e.memorizzato));
+                     n(e.memorizzato) + (e.letto % 50 == 25 ? " (halfway: to the even cell)" : ""));
     }
   }
 
