@@ -24,7 +24,7 @@ struct evento_costruzione {
   int32_t documento = 0;  // 1 line description, 2 train description
   size_t inizio_record = 0;
   size_t offset = 0;        // where the token or field begins
-  std::string_view record;  // the record kind, as the field table names it
+  std::string_view record;  // the record kind as the field table names it; never freed
   int32_t campo = 0;        // 1-based field number; 0 the keyword
   int64_t letto = 0;
   int64_t memorizzato = 0;

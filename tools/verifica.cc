@@ -32,7 +32,7 @@ struct evento_salvato {
   int documento;
   size_t inizio_record;
   size_t offset;
-  std::string record;
+  std::string_view record;  // the compilers' names live as long as the program
   int32_t campo;
   int64_t letto;
   int64_t memorizzato;
@@ -42,8 +42,8 @@ struct evento_salvato {
 struct registro : osservatore_costruzione {
   std::vector<evento_salvato> eventi;
   void notifica(const evento_costruzione& e) override {
-    eventi.push_back({e.specie, e.documento, e.inizio_record, e.offset, std::string(e.record), e.campo,
-                      e.letto, e.memorizzato, std::string(e.testo)});
+    eventi.push_back({e.specie, e.documento, e.inizio_record, e.offset, e.record, e.campo, e.letto,
+                      e.memorizzato, std::string(e.testo)});
   }
 };
 
@@ -111,9 +111,9 @@ std::string tipo_in_parole(const campo_formato& f) {
                                              : 2147483647LL);
 }
 
-std::string nome_di(const std::string& chiave) {
+std::string nome_di(std::string_view chiave) {
   const record_formato* r = cerca_record(chiave);
-  return r != nullptr ? std::string(r->nome) : chiave.empty() ? std::string("record") : chiave;
+  return r != nullptr ? std::string(r->nome) : chiave.empty() ? std::string("record") : std::string(chiave);
 }
 
 class verificatore {
@@ -189,7 +189,8 @@ class verificatore {
           intestazioni_.insert({e.documento, e.offset}).second)
         aggiungi(gravita::avviso, e.documento, e.offset,
                  "the section header " + citato(e.testo) + " is read as a " + nome_di(e.record) +
-                     " record ('" + e.record + "'); section headers are " + elenco(sezioni(e.documento)));
+                     " record ('" + std::string(e.record) + "'); section headers are " +
+                     elenco(sezioni(e.documento)));
   }
 
   // Reports the run's first error; true when setting it aside lets a
@@ -325,7 +326,8 @@ class verificatore {
     for (const evento_salvato& e : g.r.eventi) {
       if (e.specie == evento::record) {
         indice[{e.documento, e.inizio_record}] = letti_.size();
-        letti_.push_back({e.documento, e.inizio_record, e.record, e.testo, {}, {}, e.inizio_record});
+        letti_.push_back(
+            {e.documento, e.inizio_record, std::string(e.record), e.testo, {}, {}, e.inizio_record});
         righe_record_[{e.documento, riga_di(e.documento, e.inizio_record)}] = letti_.size() - 1;
       }
       auto it = indice.find({e.documento, e.inizio_record});
