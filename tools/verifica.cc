@@ -210,7 +210,9 @@ class verificatore {
         aggiungi(gravita::errore, e.documento, e.inizio_record,
                  "code " + n(codice) + ": " + parole_codice(g, i));
       // Without the length, or without the section, nothing later is read.
-      if (codice == 1 || codice == 102 || e.testo == "no route length in the general section") return false;
+      if (codice == 1 || codice == 102 || e.record == "lunghezza percorso" ||
+          e.testo == "no route length in the general section")
+        return false;
       return cancella(e.documento, e.inizio_record,
                       std::max(e.offset, ultimo_campo(g, e.documento, e.inizio_record)));
     }
@@ -261,6 +263,13 @@ class verificatore {
       case 3:
       case 4:
         return v.parole + ": " + campo_letto(g, e, codice - 2) + " m";
+      case 25:
+        // The compilers' own limits, not the reader's.
+        if (e.record == "lunghezza percorso") return "route length " + campo_letto(g, e, 1) + " m: below 0";
+        if (e.record == "montagna") return "tunnel at " + campo_letto(g, e, 1) + " m: more than 80 tunnels";
+        if (e.record == "cartello indicatore")
+          return "sign at " + campo_letto(g, e, 1) + " m: more than 80 signs";
+        return v.parole;
       case 8:
         return cosa + ": position must be a multiple of 50";
       case 9:
