@@ -41,6 +41,7 @@ class compilatore_linea {
     } catch (const guasto_lettura& g) {
       c_.documento_errore = 1;
       c_.offset_errore = g.offset_record ? *g.offset_record : l_.dove_guasto(inizio_record_);
+      avvisa(evento::guasto, campo_, 0, 0, g.what(), l_.inizio_campo());
       return fine_compilatore::guasto;
     }
   }
@@ -64,8 +65,42 @@ class compilatore_linea {
   }
 
   void leggi_token() {
+    record_ = {};
+    campo_ = 0;
     c_.token = l_.leggi_testo();
     inizio_record_ = l_.inizio_campo();
+  }
+
+  void avvisa(evento specie, int32_t campo = 0, int64_t letto = 0, int64_t memorizzato = 0,
+              std::string_view testo = {}, size_t offset = 0) {
+    if (c_.osservatore == nullptr) return;
+    c_.osservatore->notifica({specie, 1, inizio_record_,
+                              specie == evento::campo || specie == evento::testo || specie == evento::guasto
+                                  ? offset
+                                  : inizio_record_,
+                              record_, campo, letto, memorizzato, testo});
+  }
+  // A record kind chosen for the token just read.
+  void scelto(const char* record) {
+    record_ = record;
+    avvisa(evento::record, 0, 0, 0, c_.token);
+  }
+  void ignorato() {
+    record_ = {};
+    avvisa(evento::ignorato, 0, 0, 0, c_.token);
+  }
+  // The next number field of the record, counted from 1.
+  int32_t numero() {
+    ++campo_;
+    const int32_t v = l_.leggi_32();
+    avvisa(evento::campo, campo_, v, v, {}, l_.inizio_campo());
+    return v;
+  }
+  std::string testo() {
+    ++campo_;
+    std::string t = l_.leggi_testo();
+    avvisa(evento::testo, campo_, 0, 0, t, l_.inizio_campo());
+    return t;
   }
 
   void annota() {
@@ -76,6 +111,7 @@ class compilatore_linea {
   dopo_record esci(int32_t codice) {
     c_.codice_errore = codice;
     annota();
+    avvisa(evento::codice, 0, codice, c_.posizione_errore);
     return dopo_record::esci;
   }
   dopo_record esci(int32_t codice, int32_t posizione) {
@@ -85,6 +121,7 @@ class compilatore_linea {
   dopo_record ferma_15(int32_t posizione) {
     c_.registra(15, posizione);
     annota();
+    avvisa(evento::codice, 0, 15, posizione);
     return dopo_record::ferma;
   }
 
@@ -118,27 +155,40 @@ class compilatore_linea {
   dopo_record chiavi_generali() {
     const std::string& t = c_.token;
     tabella& tab = c_.tabella_scenario;
-    if (ha(t, "lunghezza") && ha(t, "percorso") && lunghezza() == dopo_record::esci) return dopo_record::esci;
+    bool preso = false;
+    auto chiave = [&](bool si, const char* record) {
+      if (si) {
+        preso = true;
+        scelto(record);
+      }
+      return si;
+    };
+    if (chiave(ha(t, "lunghezza") && ha(t, "percorso"), "lunghezza percorso") &&
+        lunghezza() == dopo_record::esci)
+      return dopo_record::esci;
     auto progressiva = [&](const char* parola, int riga) {
-      if (ha_esatto(t, "progressiva") && ha_esatto(t, parola)) {
-        tab[riga].inizio = l_.leggi_32();
-        tab[riga].fine = l_.leggi_32();
-        tab[riga].posizione_stazione = l_.leggi_32();
+      if (chiave(ha_esatto(t, "progressiva") && ha_esatto(t, parola), "progressiva chilometrica")) {
+        tab[riga].inizio = numero();
+        tab[riga].fine = numero();
+        tab[riga].posizione_stazione = numero();
       }
     };
     progressiva("tre", 81);
     progressiva("due", 82);
     progressiva("uno", 83);
-    if (ha_esatto(t, "sfondo") && ha_esatto(t, "uno")) tab[85].inizio = l_.leggi_32();
-    if (ha_esatto(t, "sfondo") && ha_esatto(t, "due")) tab[85].posizione_stazione = l_.leggi_32();
-    if (ha_esatto(t, "sfondo") && ha_esatto(t, "tre")) tab[85].fine = l_.leggi_32();
-    if (ha_esatto(t, "ripetizione") && ha_esatto(t, "segnali")) return ripetizione_segnali();
+    if (chiave(ha_esatto(t, "sfondo") && ha_esatto(t, "uno"), "sfondo")) tab[85].inizio = numero();
+    if (chiave(ha_esatto(t, "sfondo") && ha_esatto(t, "due"), "sfondo"))
+      tab[85].posizione_stazione = numero();
+    if (chiave(ha_esatto(t, "sfondo") && ha_esatto(t, "tre"), "sfondo")) tab[85].fine = numero();
+    if (chiave(ha_esatto(t, "ripetizione") && ha_esatto(t, "segnali"), "ripetizione segnali"))
+      return ripetizione_segnali();
+    if (!preso) ignorato();
     return continua;
   }
 
   dopo_record lunghezza() {
     int32_t& l = c_.tabella_scenario[84].fine;
-    l = l_.leggi_32();
+    l = numero();
     if (l > lunghezza_massima) return esci(1);
     if (l < 0) return esci(25);
     int64_t n = ultimo_indice_per(l);
@@ -149,8 +199,8 @@ class compilatore_linea {
 
   dopo_record ripetizione_segnali() {
     riga_scenario& r = c_.tabella_scenario[86];
-    r.inizio = l_.leggi_32();
-    r.fine = l_.leggi_32();
+    r.inizio = numero();
+    r.fine = numero();
     if (r.inizio % 50 != 0) return esci(3);
     if (r.fine % 50 != 0) return esci(4);
     int32_t codici = 0;
@@ -183,14 +233,21 @@ class compilatore_linea {
       }
       const std::string parola = c_.token;
       dopo_record d = continua;
-      auto record = [&d](bool scelto, auto&& gestisci) {
-        if (d == continua && scelto) d = gestisci();
+      bool preso = false;
+      auto record = [&](bool si, const char* nome, auto&& gestisci) {
+        if (d == continua && si) {
+          preso = true;
+          scelto(nome);
+          d = gestisci();
+        }
       };
-      record(ha(parola, "pendenza"), [&] { return pendenza(); });
-      record(c_.genera_tracciato != 0 && ha(parola, "curva"), [&] { return curva(parola); });
-      record(ha(parola, "montagna"), [&] { return montagna(); });
-      record(ha(parola, "indicatori_v"), [&] { return indicatore(); });
-      record(ha(parola, "indicat") && ha(parola, "cartello"), [&] { return cartello(); });
+      record(ha(parola, "pendenza"), "pendenza", [&] { return pendenza(); });
+      record(c_.genera_tracciato != 0 && ha(parola, "curva"), "curva", [&] { return curva(parola); });
+      record(ha(parola, "montagna"), "montagna", [&] { return montagna(); });
+      record(ha(parola, "indicatori_v"), "indicatori_vmax", [&] { return indicatore(); });
+      record(ha(parola, "indicat") && ha(parola, "cartello"), "cartello indicatore",
+             [&] { return cartello(); });
+      if (!preso) ignorato();
       if (d != continua) return d;
     }
   }
@@ -210,9 +267,13 @@ class compilatore_linea {
   }
 
   dopo_record pendenza() {
-    int32_t p = l_.leggi_32();
-    int32_t g = l_.leggi_32();
+    int32_t p = numero();
+    int32_t g = numero();
     if (c_.oltre_percorso(p, 100)) return ferma_15(p);
+    // Stored as one byte, 100 meaning level.
+    if (c_.osservatore != nullptr)
+      avvisa(evento::memorizzato, 2, g,
+             static_cast<int64_t>(static_cast<uint8_t>(static_cast<int64_t>(g) + 100)) - 100);
     int64_t i = arrotonda(p / 50.0);
     if (i > 0) {
       do {
@@ -251,8 +312,8 @@ class compilatore_linea {
   }
 
   dopo_record curva(const std::string& parola) {
-    int32_t s = l_.leggi_32();
-    int32_t n = l_.leggi_32();
+    int32_t s = numero();
+    int32_t n = numero();
     if (c_.oltre_percorso(s, 100)) return ferma_15(s);
     double k = curvatura(parola);
     if (k == 0.0) return esci(103);
@@ -266,9 +327,9 @@ class compilatore_linea {
   }
 
   dopo_record montagna() {
-    int32_t inizio = l_.leggi_32();
-    int32_t fine = l_.leggi_32();
-    int32_t tipo = l_.leggi_32();
+    int32_t inizio = numero();
+    int32_t fine = numero();
+    int32_t tipo = numero();
     if (c_.oltre_percorso(inizio, 100)) return ferma_15(inizio);
     return memo_montagna(inizio, fine, tipo);
   }
@@ -306,7 +367,7 @@ class compilatore_linea {
 
   dopo_record indicatore() {
     std::array<int32_t, 9> v{};
-    for (int32_t& x : v) x = l_.leggi_32();
+    for (int32_t& x : v) x = numero();
     if (c_.oltre_percorso(v[0], 100)) return ferma_15(v[0]);
     return memo_indicatori_v_max(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
   }
@@ -316,7 +377,11 @@ class compilatore_linea {
                                     int32_t strisced) {
     int64_t i = propria_cella(arrotonda(posizione / 50.0 + 1.0));
     cella& cel = c_.percorso[static_cast<size_t>(i)];
-    if (!cella_libera(cel)) return esci(21, posizione);
+    if (!cella_libera(cel)) {
+      avvisa(evento::occupata, 0, posizione, i);
+      return esci(21, posizione);
+    }
+    avvisa(evento::cella, 0, posizione, i);
     cel.tipo = 6;
     cel.dato1 = velocita_coppia(vad, vas);
     cel.dato2 = velocita_coppia(vbd, vbs);
@@ -328,13 +393,17 @@ class compilatore_linea {
   }
 
   dopo_record cartello() {
-    int32_t posizione = l_.leggi_32();
-    c_.token = l_.leggi_testo();
+    int32_t posizione = numero();
+    c_.token = testo();
     if (c_.oltre_percorso(posizione, 100)) return ferma_15(posizione);
     int64_t i = propria_cella(arrotonda(posizione / 50.0 + 1.0));
     if (riga_cartello_ < 0) return esci(25);
     cella& cel = c_.percorso[static_cast<size_t>(i)];
-    if (!cella_libera(cel)) return esci(6, posizione);
+    if (!cella_libera(cel)) {
+      avvisa(evento::occupata, 0, posizione, i);
+      return esci(6, posizione);
+    }
+    avvisa(evento::cella, 0, posizione, i);
     cel.tipo = 14;
     cel.dato1 = static_cast<int16_t>(riga_cartello_);
     c_.tabella_scenario[static_cast<size_t>(riga_cartello_)].nome = c_.token;
@@ -359,6 +428,8 @@ class compilatore_linea {
   costruzione& c_;
   lettore& l_;
   size_t inizio_record_ = 0;
+  std::string_view record_;
+  int32_t campo_ = 0;
   int64_t cursore_ = 0;
   int32_t pendenza_precedente_ = 0;
   int64_t metro_ = 2;

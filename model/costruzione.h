@@ -10,6 +10,7 @@
 
 #include "files/archivio.h"
 #include "files/nomi_file.h"
+#include "model/osservatore.h"
 #include "model/scenario.h"
 
 struct costruzione : identita {
@@ -18,6 +19,8 @@ struct costruzione : identita {
 
   // Where the build's files live; none means the disk.
   archivio* archivio_file = nullptr;
+  // Told what the compilers do; none in the product.
+  osservatore_costruzione* osservatore = nullptr;
 
   int32_t genera_tracciato = 0;
   int32_t codice_errore = 0;

@@ -110,7 +110,7 @@ TEST_P(CodiceErrore, OneDiagnosticLineAndItsExitStatus) {
   compilazione c(k.linea, k.treno, k.senza_linea, k.senza_treno);
   const prova::uscita u = c.esegui();
   EXPECT_EQ(u.stato, k.stato);
-  EXPECT_EQ(u.err, c.atteso(k.diagnostica) + "\n");
+  EXPECT_EQ(u.err, c.atteso(k.diagnostica) + "\nnote: run 'autori check' to see every problem\n");
   EXPECT_EQ(u.out, "");
   // Exit status 2 means the files were written, 1 that none was.
   for (const char* nome : {"Valmora2_linea.dat", "Valmora2_1552.sim", "Valmora2_1552.dat"})

@@ -13,6 +13,7 @@ struct comando {
   std::function<int()> esegui;
 };
 
+comando aggiungi_check(CLI::App& app);
 comando aggiungi_compile(CLI::App& app);
 comando aggiungi_documents(CLI::App& app);
 comando aggiungi_inspect(CLI::App& app);

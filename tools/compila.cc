@@ -98,6 +98,8 @@ int riporta(const esito_compile& e, bool json) {
               << std::endl;
   } else if (std::string riga = riga_diagnostica(e); !riga.empty()) {
     std::cerr << riga << std::endl;
+    // The build names one code; check goes on past it.
+    if (!e.sistema) std::cerr << "note: run 'autori check' to see every problem" << std::endl;
   }
   return e.stato;
 }

@@ -10,16 +10,19 @@
 
 int main(int argc, char** argv) {
   CLI::App app{
-      "Scenario authors' tool: compile descriptions, write the shipped documents, inspect and draw scenario "
+      "Scenario authors' tool: check and compile descriptions, write the shipped documents, inspect and draw "
+      "scenario "
       "files.",
       "autori"};
   app.require_subcommand(1);
   app.footer(
       "Exit status: 0 success; 1 no scenario file written, or a file that cannot be read or decoded;\n"
-      "2 files written but the build recorded an error code; 64 bad arguments.\n"
+      "2 files written but the build recorded an error code; 64 bad arguments. check exits 1 when it\n"
+      "finds an error.\n"
       "Run 'autori COMMAND --help' for the options of a command.");
-  std::vector<autori::comando> comandi = {autori::aggiungi_compile(app), autori::aggiungi_documents(app),
-                                          autori::aggiungi_inspect(app), autori::aggiungi_plot(app)};
+  std::vector<autori::comando> comandi = {autori::aggiungi_check(app), autori::aggiungi_compile(app),
+                                          autori::aggiungi_documents(app), autori::aggiungi_inspect(app),
+                                          autori::aggiungi_plot(app)};
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -32,14 +32,57 @@ class compilatore_treno {
     } catch (const guasto_lettura& g) {
       c_.documento_errore = 2;
       c_.offset_errore = g.offset_record ? *g.offset_record : l_.dove_guasto(inizio_record_);
+      avvisa(evento::guasto, campo_, 0, 0, g.what(), l_.inizio_campo());
       return fine_compilatore::guasto;
     }
   }
 
  private:
   void leggi_token() {
+    record_ = {};
+    campo_ = 0;
     c_.token = l_.leggi_testo();
     inizio_record_ = l_.inizio_campo();
+  }
+
+  void avvisa(evento specie, int32_t campo = 0, int64_t letto = 0, int64_t memorizzato = 0,
+              std::string_view testo = {}, size_t offset = 0) {
+    if (c_.osservatore == nullptr) return;
+    const bool di_campo = specie == evento::campo || specie == evento::testo || specie == evento::guasto;
+    c_.osservatore->notifica({specie, 2, inizio_record_, di_campo ? offset : inizio_record_, record_, campo,
+                              letto, memorizzato, testo});
+  }
+  void scelto(const char* record) {
+    record_ = record;
+    avvisa(evento::record, 0, 0, 0, c_.token);
+  }
+  // The next field of the record, counted from 1, told as read.
+  template <typename T>
+  T campo(T valore) {
+    avvisa(evento::campo, campo_, valore, valore, {}, l_.inizio_campo());
+    return valore;
+  }
+  int32_t n32() { return ++campo_, campo(l_.leggi_32()); }
+  int16_t n16() { return ++campo_, campo(l_.leggi_16()); }
+  uint8_t n8() { return ++campo_, campo(l_.leggi_8()); }
+  std::string testo() {
+    ++campo_;
+    std::string t = l_.leggi_testo();
+    avvisa(evento::testo, campo_, 0, 0, t, l_.inizio_campo());
+    return t;
+  }
+  void memorizzato(int32_t numero, int64_t letto, int64_t valore) {
+    if (letto != valore) avvisa(evento::memorizzato, numero, letto, valore);
+  }
+  int16_t basso_16_di(int32_t numero, int64_t v) {
+    const int16_t b = basso_16(v);
+    if (c_.osservatore != nullptr) memorizzato(numero, v, b);
+    return b;
+  }
+  void posto(int64_t posizione, int64_t k) { avvisa(evento::cella, 0, posizione, k); }
+  dopo_record occupata(int32_t codice, int32_t posizione, int64_t k) {
+    avvisa(evento::occupata, 0, posizione, k);
+    return esci(codice, posizione);
   }
 
   void annota() {
@@ -50,6 +93,7 @@ class compilatore_treno {
   dopo_record esci(int32_t codice) {
     c_.codice_errore = codice;
     annota();
+    avvisa(evento::codice, 0, codice, c_.posizione_errore);
     return dopo_record::esci;
   }
   dopo_record esci(int32_t codice, int32_t posizione) {
@@ -59,6 +103,7 @@ class compilatore_treno {
   dopo_record ferma_15(int32_t posizione) {
     c_.registra(15, posizione);
     annota();
+    avvisa(evento::codice, 0, 15, posizione);
     return dopo_record::ferma;
   }
   // After a signal or a slowdown the build state decides: a code that the
@@ -110,23 +155,35 @@ class compilatore_treno {
       const std::string t = c_.token;
       tabella& tab = c_.tabella_scenario;
       dopo_record d = continua;
-      auto record = [&d](bool scelto, auto&& gestisci) {
-        if (d == continua && scelto) d = gestisci();
+      bool preso = false;
+      auto chiave = [&](bool si, const char* nome) {
+        if (d == continua && si) {
+          preso = true;
+          scelto(nome);
+        }
+        return d == continua && si;
       };
-      if (ha(t, "frenata") && ha(t, "massa")) tab[84].inizio = l_.leggi_32();
-      if (ha(t, "vetture")) tab[84].posizione_stazione = l_.leggi_32();
-      record(ha(t, "velocit"), [&] { return velocita(); });
-      record(ha(t, "aderenza"), [&] { return aderenza(); });
-      if (d == continua && ha(t, "orologio")) {
-        tab[86].d1_b = l_.leggi_16();
-        tab[86].d2_b = l_.leggi_16();
-        tab[86].d3_b = l_.leggi_16();
+      auto record = [&](bool si, const char* nome, auto&& gestisci) {
+        if (chiave(si, nome)) d = gestisci();
+      };
+      if (chiave(ha(t, "frenata") && ha(t, "massa"), "massa frenata")) tab[84].inizio = n32();
+      if (chiave(ha(t, "vetture"), "vetture")) tab[84].posizione_stazione = n32();
+      record(ha(t, "velocit"), "velocita", [&] { return velocita(); });
+      record(ha(t, "aderenza"), "aderenza", [&] { return aderenza(); });
+      if (chiave(ha(t, "orologio"), "orologio")) {
+        tab[86].d1_b = n16();
+        tab[86].d2_b = n16();
+        tab[86].d3_b = n16();
       }
-      if (d == continua && ha(t, "sabbia")) tab[86].d2_a = l_.leggi_16();
-      record(ha(t, "segnale"), [&] { return segnale(); });
-      record(ha(t, "rallentamento"), [&] { return rallentamento(); });
-      record(ha(t, "abbattimento"), [&] { return abbattimento(); });
-      record(ha(t, "stazione"), [&] { return stazione(); });
+      if (chiave(ha(t, "sabbia"), "sabbia")) tab[86].d2_a = n16();
+      record(ha(t, "segnale"), "segnale", [&] { return segnale(); });
+      record(ha(t, "rallentamento"), "rallentamento", [&] { return rallentamento(); });
+      record(ha(t, "abbattimento"), "abbattimento", [&] { return abbattimento(); });
+      record(ha(t, "stazione"), "stazione", [&] { return stazione(); });
+      if (!preso) {
+        record_ = {};
+        avvisa(evento::ignorato, 0, 0, 0, c_.token);
+      }
       if (d != continua) return d;
     }
   }
@@ -149,9 +206,14 @@ class compilatore_treno {
   }
 
   dopo_record velocita() {
-    int32_t p = l_.leggi_32();
-    int32_t s = l_.leggi_32();
+    int32_t p = n32();
+    int32_t s = n32();
     if (c_.oltre_percorso(p, 100)) return ferma_15(p);
+    // Stored in steps of 5 km/h; a speed beyond the byte fails later.
+    if (c_.osservatore != nullptr) {
+      const int64_t q = arrotonda(s / 5.0);
+      if (q >= 0 && q <= 255) memorizzato(2, s, q * 5);
+    }
     int64_t c = arrotonda(p / 50.0);
     if (c > 0) {
       do {
@@ -165,8 +227,8 @@ class compilatore_treno {
   }
 
   dopo_record aderenza() {
-    int32_t p = l_.leggi_32();
-    int32_t a = l_.leggi_32();
+    int32_t p = n32();
+    int32_t a = n32();
     if (c_.oltre_percorso(p, 100)) return ferma_15(p);
     int64_t c = arrotonda(p / 50.0);
     if (c > 0) {
@@ -180,7 +242,7 @@ class compilatore_treno {
 
   dopo_record segnale() {
     std::array<int32_t, 11> v{};
-    for (int32_t& x : v) x = l_.leggi_32();
+    for (int32_t& x : v) x = n32();
     if (c_.oltre_percorso(v[0], 100)) return ferma_15(v[0]);
     if (memo_segnale(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]) != continua)
       return dopo_record::esci;
@@ -191,7 +253,8 @@ class compilatore_treno {
                            int32_t dx, int32_t d1, int32_t d2, int32_t d3, int32_t tempo) {
     int64_t i = propria_cella(arrotonda(posizione / 50.0 + 1.0));
     cella& s = cel(i);
-    if (!cella_libera(s)) return esci(16, posizione);
+    if (!cella_libera(s)) return occupata(16, posizione, i);
+    posto(posizione, i);
     // Digit pairs in 16-bit arithmetic: unsigned wrap keeps the low bits.
     auto coppia = [](int32_t a, int32_t b) {
       return basso_16(static_cast<int64_t>(static_cast<uint16_t>(a)) * 10 + static_cast<uint16_t>(b));
@@ -208,18 +271,21 @@ class compilatore_treno {
       int64_t m = i - 2 * k;
       if (m >= 0) cel(m).avviso = basso_8(p * 10 + k);
     }
+    // The warning marks keep one byte of 10 times the side kinds' sum.
+    if (c_.osservatore != nullptr) memorizzato(2, p * 10 + 4, basso_8(p * 10 + 4));
     return continua;
   }
 
   dopo_record abbattimento() {
-    int32_t posizione = l_.leggi_32();
-    int32_t valore = l_.leggi_32();
+    int32_t posizione = n32();
+    int32_t valore = n32();
     if (c_.oltre_percorso(posizione, 100)) return ferma_15(posizione);
     int64_t c = propria_cella(arrotonda(posizione / 50.0));
-    if (!cella_libera(cel(c))) return esci(7, posizione);
+    if (!cella_libera(cel(c))) return occupata(7, posizione, c);
+    posto(posizione, c);
     if (valore > 0) {
       cel(c).tipo = 12;
-      cel(c).dato1 = basso_16(valore);
+      cel(c).dato1 = basso_16_di(2, valore);
     } else {
       cel(c).tipo = 13;
     }
@@ -228,7 +294,7 @@ class compilatore_treno {
 
   dopo_record rallentamento() {
     std::array<int32_t, 6> v{};
-    for (int32_t& x : v) x = l_.leggi_32();
+    for (int32_t& x : v) x = n32();
     if (c_.oltre_percorso(v[0], 100)) return ferma_15(v[0]);
     if (memo_rallentamento(v[0], v[1], v[2], v[3], v[4], v[5]) != continua) return dopo_record::esci;
     return dopo_posizionamento(v[0]);
@@ -241,12 +307,15 @@ class compilatore_treno {
     int64_t tabella = arrotonda((static_cast<int64_t>(x) - 1200) / 50.0 + 1.0);
     int64_t k = arrotonda((static_cast<int64_t>(x) - 1200) / 50.0);
     if (x > 1500) {
-      if (!libera(tabella)) return esci(17, x);
+      if (!libera(tabella)) return occupata(17, x, tabella);
     } else {
       f_ta = 0;
     }
-    if (!libera(inizio)) return esci(18, x);
-    if (!libera(fine)) return esci(19, x);
+    if (!libera(inizio)) return occupata(18, x, inizio);
+    if (!libera(fine)) return occupata(19, x, fine);
+    if (x > 1500) posto(x, tabella);
+    posto(x, inizio);
+    posto(x, fine);
     cel(fine).tipo = 2;
     if (d_v != 0) cel(fine).dato2 = basso_16(d_v);
     cel(inizio).tipo = 3;
@@ -254,7 +323,7 @@ class compilatore_treno {
     if (x > 1500) {
       cel(tabella).tipo = 4;
       if (d_v != 0) cel(tabella).dato2 = basso_16(d_v);
-      cel(tabella).dato1 = basso_16(v);
+      cel(tabella).dato1 = basso_16_di(2, v);
     }
     for (int64_t m : {inizio, fine}) {
       cel(m).dato1 = basso_16(v);
@@ -262,8 +331,9 @@ class compilatore_treno {
     }
     if (f_ta != 0) {
       for (int64_t j = 0; j <= 3; ++j) {
-        if (!libera(k - j)) return esci(20, x);
+        if (!libera(k - j)) return occupata(20, x, k - j);
       }
+      for (int64_t j = 0; j <= 3; ++j) posto(x, k - j);
       for (int64_t j = 0; j <= 3; ++j) {
         cella& a = cel(k - j);
         a.tipo = 5;
@@ -277,27 +347,27 @@ class compilatore_treno {
   dopo_record stazione() {
     const int32_t r = stazione_;
     riga_scenario& riga = c_.tabella_scenario[static_cast<size_t>(r)];
-    riga.posizione_stazione = l_.leggi_32();
+    riga.posizione_stazione = n32();
     const int32_t pos = riga.posizione_stazione;
     if (c_.oltre_percorso(pos, 800)) return ferma_15(pos);
     if (pos % 50 != 0) return esci(8, pos);
-    riga.tipo = l_.leggi_8();
-    const int32_t lunghezza = l_.leggi_32();
+    riga.tipo = n8();
+    const int32_t lunghezza = n32();
     if (lunghezza % 100 != 0) return esci(9, pos);
-    riga.tps = l_.leggi_8();
-    riga.tab = l_.leggi_8();
-    riga.mar = l_.leggi_8();
-    riga.d2_a = l_.leggi_16();
-    riga.d3_a = l_.leggi_16();
-    riga.rap = l_.leggi_8();
-    riga.d1_b = l_.leggi_16();
-    riga.d2_b = l_.leggi_16();
-    riga.d3_b = l_.leggi_16();
-    riga.ac = l_.leggi_8();
-    const int64_t ore = l_.leggi_32();
-    const int64_t minuti = l_.leggi_32();
-    const int64_t secondi = l_.leggi_32();
-    riga.nome = l_.leggi_testo();
+    riga.tps = n8();
+    riga.tab = n8();
+    riga.mar = n8();
+    riga.d2_a = n16();
+    riga.d3_a = n16();
+    riga.rap = n8();
+    riga.d1_b = n16();
+    riga.d2_b = n16();
+    riga.d3_b = n16();
+    riga.ac = n8();
+    const int64_t ore = n32();
+    const int64_t minuti = n32();
+    const int64_t secondi = n32();
+    riga.nome = testo();
     riga.orario = in_32((ore * 60 + minuti) * 60 + secondi);
 
     const int64_t p = pos;
@@ -328,6 +398,7 @@ class compilatore_treno {
     if (riga.tipo < 25) {
       if (fine50 - 1 <= 1) return esci(24);
       if (dentro(fine50 - 1)) {
+        posto(pos, fine50 - 1);
         cel(fine50 - 1).tipo = 10;
         cel(fine50 - 1).dato1 = basso_16(r);
       }
@@ -358,6 +429,8 @@ class compilatore_treno {
   costruzione& c_;
   lettore& l_;
   size_t inizio_record_ = 0;
+  std::string_view record_;
+  int32_t campo_ = 0;
   int64_t punto_velocita_ = 0;
   int32_t velocita_ = 0;
   size_t record_velocita_ = 0;

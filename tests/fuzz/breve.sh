@@ -15,9 +15,11 @@ CXX=${CXX_FUZZ:-clang++} cmake -S "$radice" -B "$costruzione" -DCMAKE_BUILD_TYPE
   -DVALMORA_FUZZ=ON -DVALMORA_TESTS=OFF -DVALMORA_TOOLS=OFF >/dev/null
 cmake --build "$costruzione" -j2 --target valmora_fuzz
 
+# check reads what the build reads: it starts from the build's seeds.
+semi() { if [ "$1" = verifica ]; then echo costruzione; else echo "$1"; fi; }
+
 bersagli=()
-for d in "$radice"/tests/fuzz/corpus/*/; do
-  b=$(basename "$d")
+for b in costruzione decodifica verifica; do
   [ -x "$costruzione/tests/fuzz/fuzz_$b" ] && bersagli+=("$b")
 done
 [ ${#bersagli[@]} -gt 0 ] || { echo "no fuzz target built" >&2; exit 1; }
@@ -28,9 +30,9 @@ for b in "${bersagli[@]}"; do
   lavoro="$costruzione/breve/$b"
   rm -rf "$lavoro"
   mkdir -p "$lavoro/corpus" "$lavoro/artefatti"
-  cp "$radice/tests/fuzz/corpus/$b"/* "$lavoro/corpus/"
+  cp "$radice/tests/fuzz/corpus/$(semi "$b")"/* "$lavoro/corpus/"
   dizionario=()
-  [ -f "$radice/tests/fuzz/$b.dict" ] && dizionario=(-dict="$radice/tests/fuzz/$b.dict")
+  [ -f "$radice/tests/fuzz/$(semi "$b").dict" ] && dizionario=(-dict="$radice/tests/fuzz/$(semi "$b").dict")
   echo "== fuzz_$b: $quota s"
   if "$costruzione/tests/fuzz/fuzz_$b" "$lavoro/corpus" "${dizionario[@]}" -max_total_time="$quota" \
     -timeout=10 -rss_limit_mb=2048 -entropic_scale_per_exec_time=1 -print_final_stats=1 \

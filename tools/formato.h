@@ -1,0 +1,48 @@
+// The record kinds of both descriptions, field by field: what check names in
+// its messages, and what a page of the format is made from.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace autori {
+
+enum class tipo_campo { intero_32, intero_16, intero_8, testo };
+
+struct campo_formato {
+  std::string_view nome;   // in words, as messages name it
+  std::string_view unita;  // empty when it has none
+  tipo_campo tipo;
+  // Stored as written inside this range (the reader refuses what its type
+  // cannot hold; inside that, outside this range the build stores another value).
+  int64_t minimo;
+  int64_t massimo;
+  // What an author can mean; beyond it check warns.
+  int64_t sensato_minimo;
+  int64_t sensato_massimo;
+  bool posizione = false;  // metres from the start of the route
+};
+
+struct record_formato {
+  std::string_view chiave;          // the kind as the build names it
+  std::string_view nome;            // what it is, in words: "signal"
+  int documento;                    // 1 line, 2 train
+  std::string_view riconoscimento;  // how a token is matched
+  std::string_view descrizione;
+  std::vector<campo_formato> campi;
+  std::string_view scrive;  // what the record writes
+  std::string_view esempio;
+  // The words a token must contain (any case), for suggestions.
+  std::vector<std::string_view> parole;
+};
+
+const std::vector<record_formato>& formato();
+const record_formato* cerca_record(std::string_view chiave);
+// "field 3 of 'velocita' (speed, km/h)"
+std::string descrivi_campo(std::string_view chiave, int numero);
+const campo_formato* cerca_campo(std::string_view chiave, int numero);
+
+}  // namespace autori

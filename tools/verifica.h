@@ -1,0 +1,34 @@
+// autori check: every problem of a line and a train description in one run.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace autori {
+
+enum class gravita { errore, avviso, nota };
+
+struct reperto {
+  gravita livello;
+  int documento;                 // 1 line, 2 train
+  std::optional<size_t> offset;  // none: the description as a whole
+  std::string messaggio;
+};
+
+struct ingresso_verifica {
+  std::optional<std::string> linea;  // none when the file does not exist
+  std::optional<std::string> treno;
+  std::string identificativo;
+  std::string numero_treno;
+};
+
+// Sorted by description and place; the first error of every run of the build
+// and what the last run observed.
+std::vector<reperto> verifica(const ingresso_verifica& in);
+
+// At most this many findings are kept.
+inline constexpr size_t massimo_reperti = 100;
+
+}  // namespace autori
