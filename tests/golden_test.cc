@@ -63,6 +63,8 @@ std::string sha256_esadecimale(const std::string& dati) {
   return s;
 }
 
+void PrintTo(const caso_golden& g, std::ostream* os) { *os << g.nome; }
+
 class Golden : public ::testing::TestWithParam<caso_golden> {};
 
 TEST_P(Golden, BuildGivesTheRecordedOutcomeAndBytes) {
