@@ -17,5 +17,6 @@ comando aggiungi_compile(CLI::App& app);
 comando aggiungi_documents(CLI::App& app);
 comando aggiungi_inspect(CLI::App& app);
 comando aggiungi_plot(CLI::App& app);
+comando aggiungi_decompile(CLI::App& app);
 
 }  // namespace autori
