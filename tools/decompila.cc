@@ -167,7 +167,8 @@ class decompilatore {
     for (int r = 81; r <= 83; ++r) {
       const riga_scenario& a = c.tabella_scenario[static_cast<size_t>(r)];
       const riga_scenario& b = tab_[static_cast<size_t>(r)];
-      if (a.inizio != b.inizio || a.fine != b.fine || a.posizione_stazione != b.posizione_stazione) return false;
+      if (a.inizio != b.inizio || a.fine != b.fine || a.posizione_stazione != b.posizione_stazione)
+        return false;
     }
     return true;
   }
@@ -198,7 +199,8 @@ class decompilatore {
       classe = 0;
     };
     for (int64_t m = 2; m <= m_ultimo; ++m) {
-      if (specie(m) != specie_elemento::reale || p.at(static_cast<int32_t>(m), 1).specie != specie_elemento::reale ||
+      if (specie(m) != specie_elemento::reale ||
+          p.at(static_cast<int32_t>(m), 1).specie != specie_elemento::reale ||
           specie(m - 1) == specie_elemento::vuoto || specie(m - 2) == specie_elemento::vuoto) {
         chiudi(m - 1);
         continue;
@@ -277,7 +279,8 @@ class decompilatore {
         // A tunnel close behind the one before becomes type 3: a tunnel of no
         // cells in between keeps the type.
         if (!prima && inizio - fine_prima <= 150 && t != 3) gallerie_.push_back("montagna, 0, 0, 1");
-        gallerie_.push_back("montagna, " + n(inizio) + ", " + n(fine) + ", " + n(parti[j].second ? t + 10 : t));
+        gallerie_.push_back("montagna, " + n(inizio) + ", " + n(fine) + ", " +
+                            n(parti[j].second ? t + 10 : t));
         fine_prima = fine;
         prima = false;
       }
@@ -302,15 +305,16 @@ class decompilatore {
         auto [cs, cd] = coppia_velocita(c.dato3);
         const int64_t sx = div_basso(c.dato4, 10);
         const int64_t dx = c.dato4 - 10 * sx;
-        indicatori_.push_back("indicatori_vmax, " + n(posizione_dopo(i)) + ", " + n(as) + ", " + n(bs) + ", " +
-                              n(cs) + ", " + n(sx) + ", " + n(ad) + ", " + n(bd) + ", " + n(cd) + ", " + n(dx));
+        indicatori_.push_back("indicatori_vmax, " + n(posizione_dopo(i)) + ", " + n(as) + ", " + n(bs) +
+                              ", " + n(cs) + ", " + n(sx) + ", " + n(ad) + ", " + n(bd) + ", " + n(cd) +
+                              ", " + n(dx));
       } else if (c.tipo == 10 && (c.dato2 != 0 || c.dato3 != 0 || c.dato4 != 0)) {
         // An indicator that a station cell was written over keeps all but dato1.
         auto [bs, bd] = coppia_velocita(c.dato2);
         auto [cs, cd] = coppia_velocita(c.dato3);
         const int64_t sx = div_basso(c.dato4, 10);
-        indicatori_.push_back("indicatori_vmax, " + n(posizione_dopo(i)) + ", 0, " + n(bs) + ", " + n(cs) + ", " +
-                              n(sx) + ", 0, " + n(bd) + ", " + n(cd) + ", " + n(c.dato4 - 10 * sx));
+        indicatori_.push_back("indicatori_vmax, " + n(posizione_dopo(i)) + ", 0, " + n(bs) + ", " + n(cs) +
+                              ", " + n(sx) + ", 0, " + n(bd) + ", " + n(cd) + ", " + n(c.dato4 - 10 * sx));
       } else if (c.tipo == 14) {
         if (righe_cartelli.count(c.dato1) == 0) righe_cartelli[c.dato1] = i;
       }
@@ -346,8 +350,9 @@ class decompilatore {
       }
       const std::optional<std::string> testo = campo_testo(tab_[static_cast<size_t>(r)].nome);
       if (!testo) {
-        nota(nome_tabella(), "row " + n(r) + ": the sign text holds a double quote and a comma, leading or "
-                             "trailing blank or line end; a description field can hold only one of them");
+        nota(nome_tabella(), "row " + n(r) +
+                                 ": the sign text holds a double quote and a comma, leading or "
+                                 "trailing blank or line end; a description field can hold only one of them");
         continue;
       }
       cartelli_.push_back("cartello_indicatore, " + n(posizione_dopo(i)) + ", " + *testo);
@@ -398,9 +403,9 @@ class decompilatore {
           if (fine50 - k - 1 > 1 && fine50 - k - 1 <= ultimo())
             v.segni.push_back({fine50 - k - 1, static_cast<uint8_t>(80 + k)});
       v.testo = "stazione, " + n(p) + ", " + n(s.tipo) + ", " + n(lunghezza) + ", " + n(s.tps) + ", " +
-                          n(s.tab) + ", " + n(mar) + ", " + n(s.d2_a) + ", " + n(s.d3_a) + ", " + n(s.rap) +
-                          ", " + n(s.d1_b) + ", " + n(s.d2_b) + ", " + n(s.d3_b) + ", " + n(s.ac) + ", " +
-                          n(ore) + ", " + n(resto / 60) + ", " + n(resto % 60) + ", " + *nome;
+                n(s.tab) + ", " + n(mar) + ", " + n(s.d2_a) + ", " + n(s.d3_a) + ", " + n(s.rap) + ", " +
+                n(s.d1_b) + ", " + n(s.d2_b) + ", " + n(s.d3_b) + ", " + n(s.ac) + ", " + n(ore) + ", " +
+                n(resto / 60) + ", " + n(resto % 60) + ", " + *nome;
       voci_.push_back(std::move(v));
     }
   }
@@ -450,8 +455,8 @@ class decompilatore {
       for (int k = 1; k <= 4; ++k)
         if (i - 2 * k >= 0) v.segni.push_back({i - 2 * k, static_cast<uint8_t>(p * 10 + k)});
       v.testo = "segnale, " + n(posizione_dopo(i)) + ", " + n(sx) + ", " + n(s1) + ", " + n(s2) + ", " +
-                         n(s3) + ", " + n(rapp) + ", " + n(dx) + ", " + n(d1) + ", " + n(d2) + ", " + n(d3) +
-                         ", " + n(tempo);
+                n(s3) + ", " + n(rapp) + ", " + n(dx) + ", " + n(d1) + ", " + n(d2) + ", " + n(d3) + ", " +
+                n(tempo);
       voci_.push_back(std::move(v));
     }
     for (int64_t i = 0; i <= ultimo(); ++i)
@@ -465,8 +470,8 @@ class decompilatore {
       if (c.tipo != 3) continue;
       int64_t e = -1;
       for (int64_t k = s + 1; k <= ultimo() && e < 0; ++k)
-        if (cel(k).tipo == 2 && fini_usate.count(k) == 0 && cel(k).dato1 == c.dato1 && cel(k).dato2 == c.dato2 &&
-            cel(k).dato3 == c.dato3)
+        if (cel(k).tipo == 2 && fini_usate.count(k) == 0 && cel(k).dato1 == c.dato1 &&
+            cel(k).dato2 == c.dato2 && cel(k).dato3 == c.dato3)
           e = k;
       // Off the 50 m grid the board and the approach cells round apart from
       // the start: take the position whose cells the file holds.
@@ -492,15 +497,18 @@ class decompilatore {
       }
       const int64_t a = ::arrotonda((x - 1200) / 50.0);
       const bool avvicinamento = x > 1500 && a >= 0 && a <= ultimo() && cel(a).tipo == 5 && cel(a).dato1 == 1;
-      rallentamenti_.push_back("rallentamento, " + n(x) + ", " + n(c.dato1) + ", " + n(l) + ", " + n(c.dato3) +
-                               ", " + n(avvicinamento ? 1 : 0) + ", " + n(c.dato2));
+      rallentamenti_.push_back("rallentamento, " + n(x) + ", " + n(c.dato1) + ", " + n(l) + ", " +
+                               n(c.dato3) + ", " + n(avvicinamento ? 1 : 0) + ", " + n(c.dato2));
     }
   }
 
   std::string testo_linea() const {
-    std::vector<std::string> r = {"LINEA RICOSTRUITA DAI FILE DI SCENARIO", "",
+    std::vector<std::string> r = {"LINEA RICOSTRUITA DAI FILE DI SCENARIO",
+                                  "",
                                   "Scritta da autori decompile: ricompilata con la stessa identita' da' gli",
-                                  "stessi tre file dello scenario.", "", "[generale]"};
+                                  "stessi tre file dello scenario.",
+                                  "",
+                                  "[generale]"};
     r.insert(r.end(), generale_.begin(), generale_.end());
     auto sezione = [&](const char* titolo, const std::vector<std::string>& v) {
       r.push_back(titolo);
@@ -517,9 +525,12 @@ class decompilatore {
   }
 
   std::string testo_treno(const std::vector<std::string>& tagli) const {
-    std::vector<std::string> r = {"TRENO RICOSTRUITO DAI FILE DI SCENARIO", "",
+    std::vector<std::string> r = {"TRENO RICOSTRUITO DAI FILE DI SCENARIO",
+                                  "",
                                   "Scritto da autori decompile: ricompilato con la stessa identita' da' gli",
-                                  "stessi tre file dello scenario.", "", "[generale]"};
+                                  "stessi tre file dello scenario.",
+                                  "",
+                                  "[generale]"};
     r.insert(r.end(), generale_treno_.begin(), generale_treno_.end());
     auto sezione = [&](const char* titolo, const std::vector<std::string>& v) {
       r.push_back(titolo);
@@ -651,7 +662,8 @@ class decompilatore {
   static std::vector<std::string> righe_tagli(const std::map<int64_t, int16_t>& tagli) {
     std::vector<std::string> out;
     for (const auto& [i, v] : tagli) {
-      const int64_t valore = v > 0 ? v : static_cast<int64_t>(static_cast<uint16_t>(v)) + (v == 0 ? 65536 : 0);
+      const int64_t valore =
+          v > 0 ? v : static_cast<int64_t>(static_cast<uint16_t>(v)) + (v == 0 ? 65536 : 0);
       out.push_back("abbattimento codice, " + n(50 * i) + ", " + n(valore));
     }
     return out;
@@ -673,19 +685,23 @@ class decompilatore {
   std::vector<std::string> note_;
 };
 
-const char* nomi_cella[] = {"tipo",  "dato1",  "dato2",   "dato3",      "dato4",    "tempo",
+const char* nomi_cella[] = {"tipo",   "dato1",    "dato2",      "dato3",    "dato4",   "tempo",
                             "avviso", "galleria", "vel_limite", "pendenza", "aderenza"};
 
 std::array<int64_t, 11> campi(const cella& c) {
-  return {c.tipo, c.dato1, c.dato2, c.dato3, c.dato4, c.tempo, c.avviso, c.galleria, c.vel_limite, c.pendenza,
-          c.aderenza};
+  return {c.tipo,   c.dato1,    c.dato2,      c.dato3,    c.dato4,   c.tempo,
+          c.avviso, c.galleria, c.vel_limite, c.pendenza, c.aderenza};
 }
 
-const char* nomi_riga[] = {"tipo", "inizio", "fine", "posizione_stazione", "tps", "d2_a", "d3_a", "d1_b",
-                           "d2_b", "d3_b", "rap",    "ac",   "mar",                "tab", "orario"};
+const char* nomi_riga[] = {"tipo", "inizio", "fine",  "posizione_stazione",
+                           "tps",  "d2_a",   "d3_a",  "d1_b",
+                           "d2_b", "d3_b",   "rap",   "ac",
+                           "mar",  "tab",    "orario"};
 std::array<int64_t, 15> campi(const riga_scenario& r) {
-  return {r.tipo, r.inizio, r.fine, r.posizione_stazione, r.tps, r.d2_a, r.d3_a, r.d1_b,
-          r.d2_b, r.d3_b, r.rap,    r.ac,   r.mar,                r.tab, r.orario};
+  return {r.tipo, r.inizio, r.fine,  r.posizione_stazione,
+          r.tps,  r.d2_a,   r.d3_a,  r.d1_b,
+          r.d2_b, r.d3_b,   r.rap,   r.ac,
+          r.mar,  r.tab,    r.orario};
 }
 
 std::string elemento_testo(const elemento& e) {
@@ -724,10 +740,12 @@ void confronta(const file_scenario& f, const ricompilato& r, const std::string& 
           if (x[j] != y[j])
             aggiungi(out, nc, k,
                      "cell " + n(static_cast<int64_t>(i)) + ": " + nomi_cella[j] + " is " + n(x[j]) +
-                         " in the file; no description gives it, the nearest decompiled one gives " + n(y[j]));
+                         " in the file; no description gives it, the nearest decompiled one gives " +
+                         n(y[j]));
       }
     }
-    if (k > massimo_messaggi) out.push_back(nc + ": and " + n(static_cast<int64_t>(k - massimo_messaggi)) + " more");
+    if (k > massimo_messaggi)
+      out.push_back(nc + ": and " + n(static_cast<int64_t>(k - massimo_messaggi)) + " more");
   }
   {
     size_t k = 0;
@@ -741,14 +759,16 @@ void confronta(const file_scenario& f, const ricompilato& r, const std::string& 
           if (x[j] != y[j])
             aggiungi(out, nt, k,
                      "row " + n(static_cast<int64_t>(i)) + ": " + nomi_riga[j] + " is " + n(x[j]) +
-                         " in the file; no description gives it, the nearest decompiled one gives " + n(y[j]));
+                         " in the file; no description gives it, the nearest decompiled one gives " +
+                         n(y[j]));
         if (a.valore[i].nome != b.valore[i].nome)
           aggiungi(out, nt, k,
                    "row " + n(static_cast<int64_t>(i)) + ": nome is \"" + a.valore[i].nome +
                        "\" in the file; the decompiled descriptions give \"" + b.valore[i].nome + "\"");
       }
     }
-    if (k > massimo_messaggi) out.push_back(nt + ": and " + n(static_cast<int64_t>(k - massimo_messaggi)) + " more");
+    if (k > massimo_messaggi)
+      out.push_back(nt + ": and " + n(static_cast<int64_t>(k - massimo_messaggi)) + " more");
   }
   if (f.piano) {
     size_t k = 0;
@@ -771,7 +791,8 @@ void confronta(const file_scenario& f, const ricompilato& r, const std::string& 
           }
       }
     }
-    if (k > massimo_messaggi) out.push_back(np + ": and " + n(static_cast<int64_t>(k - massimo_messaggi)) + " more");
+    if (k > massimo_messaggi)
+      out.push_back(np + ": and " + n(static_cast<int64_t>(k - massimo_messaggi)) + " more");
   }
 }
 
@@ -802,7 +823,8 @@ decompilazione decompila(const file_scenario& f, std::string identificativo, std
   decompilazione d;
   auto celle = decodifica_percorso(f.celle);
   auto tab = decodifica_tabella(f.tabella);
-  const std::string id0 = identificativo.empty() && tab.ok() ? tab.valore[riga_identita].nome : identificativo;
+  const std::string id0 =
+      identificativo.empty() && tab.ok() ? tab.valore[riga_identita].nome : identificativo;
   const std::string nu0 = numero_treno.empty() && tab.ok() ? tab.valore[riga_treno].nome : numero_treno;
   const std::string nc = id0 + "_" + nu0 + ".dat", nt = id0 + "_" + nu0 + ".sim", np = id0 + "_linea.dat";
   if (!tab.ok()) {
@@ -820,8 +842,8 @@ decompilazione decompila(const file_scenario& f, std::string identificativo, std
   }
   const int64_t celle_attese = ultimo_indice_per(l) + 1;
   if (static_cast<int64_t>(celle.valore.size()) != celle_attese) {
-    d.rifiuto = nc + ": " + n(static_cast<int64_t>(celle.valore.size())) + " cells, but the route length of " +
-                n(l) + " m in " + nt + " needs " + n(celle_attese);
+    d.rifiuto = nc + ": " + n(static_cast<int64_t>(celle.valore.size())) +
+                " cells, but the route length of " + n(l) + " m in " + nt + " needs " + n(celle_attese);
     return d;
   }
   std::optional<tracciato_t> piano;
@@ -841,6 +863,7 @@ decompilazione decompila(const file_scenario& f, std::string identificativo, std
   decompilatore(std::move(celle.valore), tab.valore, std::move(piano), id0, nu0).esegui(d);
   const ricompilato r = ricompila(d.linea, d.treno, id0, nu0, d.con_piano);
   confronta(f, r, id0, nu0, d.differenze);
+  d.ricostruiti = r.file;
   return d;
 }
 

@@ -17,6 +17,13 @@ struct file_scenario {
   std::string celle;
 };
 
+// The three files a build of two descriptions writes, in memory; a fatal stop
+// or a recorded code is in codice (files are missing after a fatal stop).
+struct ricompilato {
+  file_scenario file;
+  int32_t codice = 0;
+  bool fatale = false;
+};
 struct decompilazione {
   // Set when the files cannot be read as a scenario at all; nothing else is.
   std::string rifiuto;
@@ -26,15 +33,10 @@ struct decompilazione {
   // One line per cell, row or metre the descriptions do not give back, in
   // the author's words, prefixed with the file's name.
   std::vector<std::string> differenze;
+  // What the descriptions build: the proof the differences come from.
+  file_scenario ricostruiti;
 };
 
-// The three files a build of two descriptions writes, in memory; a fatal stop
-// or a recorded code is in codice (files are missing after a fatal stop).
-struct ricompilato {
-  file_scenario file;
-  int32_t codice = 0;
-  bool fatale = false;
-};
 ricompilato ricompila(const std::string& linea, const std::string& treno, const std::string& identificativo,
                       const std::string& numero_treno, bool con_piano);
 

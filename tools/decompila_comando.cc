@@ -25,12 +25,14 @@ struct opzioni {
 };
 
 // The identity from the one table file in the folder, when none is given.
-bool identita_dalla_cartella(const fs::path& cartella, std::string& id, std::string& numero, std::string& errore) {
+bool identita_dalla_cartella(const fs::path& cartella, std::string& id, std::string& numero,
+                             std::string& errore) {
   std::vector<std::string> trovate;
   std::error_code ec;
   for (const auto& e : fs::directory_iterator(cartella, ec)) {
     const std::string nome = e.path().filename().string();
-    if (nome.size() > 4 && nome.substr(nome.size() - 4) == ".sim") trovate.push_back(nome.substr(0, nome.size() - 4));
+    if (nome.size() > 4 && nome.substr(nome.size() - 4) == ".sim")
+      trovate.push_back(nome.substr(0, nome.size() - 4));
   }
   if (ec) {
     errore = "cannot list the folder: " + ec.message();
@@ -61,7 +63,8 @@ int esegui(const opzioni& o) {
   file_scenario f;
   try {
     for (const fs::path& p : {nomi::tabella_sim(ident), nomi::percorso_dat(ident)})
-      if (!esiste_file(p)) return errore(p.string(), "does not exist; decompile needs the table and the cells");
+      if (!esiste_file(p))
+        return errore(p.string(), "does not exist; decompile needs the table and the cells");
     f.tabella = leggi_file(nomi::tabella_sim(ident));
     f.celle = leggi_file(nomi::percorso_dat(ident));
     if (esiste_file(nomi::linea_dat(ident))) f.piano = leggi_file(nomi::linea_dat(ident));
@@ -97,12 +100,14 @@ int esegui(const opzioni& o) {
 
 comando aggiungi_decompile(CLI::App& app) {
   auto o = std::make_shared<opzioni>();
-  CLI::App* s = app.add_subcommand("decompile", "Write the line and train descriptions that build a scenario's files");
+  CLI::App* s =
+      app.add_subcommand("decompile", "Write the line and train descriptions that build a scenario's files");
   s->add_option("DIR", o->cartella, "Folder holding ID_linea.dat (optional), ID_NUMBER.sim and ID_NUMBER.dat")
       ->required();
   s->add_option("--id", o->identificativo, "Scenario identifier (default: from the one .sim file in DIR)");
   s->add_option("--train", o->numero_treno, "Train number (default: from the one .sim file in DIR)");
-  s->add_option("--out", o->uscita, "Folder for ID_linea.txt and ID_NUMBER-.txt (created if missing)")->required();
+  s->add_option("--out", o->uscita, "Folder for ID_linea.txt and ID_NUMBER-.txt (created if missing)")
+      ->required();
   s->add_flag("--json", o->json, "Print the outcome as one JSON object on standard output");
   s->footer(
       "The descriptions are checked by compiling them again in memory with the same identity (and\n"

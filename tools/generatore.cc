@@ -13,7 +13,9 @@ namespace {
 class caso {
  public:
   explicit caso(uint32_t seme) : g_(seme) {}
-  int64_t tra(int64_t a, int64_t b) { return a + static_cast<int64_t>(g_() % static_cast<uint64_t>(b - a + 1)); }
+  int64_t tra(int64_t a, int64_t b) {
+    return a + static_cast<int64_t>(g_() % static_cast<uint64_t>(b - a + 1));
+  }
   bool su(int percento) { return tra(1, 100) <= percento; }
   template <typename T>
   const T& uno(const std::vector<T>& v) {
@@ -85,7 +87,8 @@ class generatore {
     g.push_back("sfondo tre, " + n(r_.tra(0, 3)));
     if (r_.su(80)) {
       int64_t a = r_.tra(0, l_ / 100) * 50, b = r_.tra(l_ / 100, l_ / 50) * 50;
-      g.push_back(std::string("ripetizione segnali ") + (r_.su(50) ? "4" : "9") + " codici, " + n(a) + ", " + n(b));
+      g.push_back(std::string("ripetizione segnali ") + (r_.su(50) ? "4" : "9") + " codici, " + n(a) + ", " +
+                  n(b));
     }
   }
 
@@ -122,20 +125,28 @@ class generatore {
   }
 
   void indicatori_e_cartelli(std::vector<std::string>& v) {
-    const std::vector<std::string> testi = {"(   GALLERIA  )(MONTE)(    m 3092   )", "(  BIVIO  ) (NORD)",
-                                             "\"PASSO, ALTO\"", "", "  LUNGO  ", "X"};
+    const std::vector<std::string> testi = {"(   GALLERIA  )(MONTE)(    m 3092   )",
+                                            "(  BIVIO  ) (NORD)",
+                                            "\"PASSO, ALTO\"",
+                                            "",
+                                            "  LUNGO  ",
+                                            "X"};
     for (int64_t k = r_.tra(0, l_ / 3000 + 2); k > 0; --k) {
       int64_t p = r_.tra(0, l_ / 50) * 50;
       if (!prendi(arrotonda(p / 50.0 + 1.0))) continue;
       auto vel = [&] { return r_.tra(0, 60) * 5; };
       v.push_back("indicatori_vmax,  " + n(p) + ", " + n(vel()) + ", " + n(vel()) + ", " + n(vel()) + ", " +
-                  n(r_.tra(0, 9)) + ", " + n(vel()) + ", " + n(vel()) + ", " + n(vel()) + ", " + n(r_.tra(0, 9)));
+                  n(r_.tra(0, 9)) + ", " + n(vel()) + ", " + n(vel()) + ", " + n(vel()) + ", " +
+                  n(r_.tra(0, 9)));
     }
     for (int64_t k = r_.tra(0, 12); k > 0; --k) {
       int64_t p = r_.tra(0, l_ / 50) * 50 + r_.tra(0, 1) * 20;
       if (!prendi(arrotonda(p / 50.0 + 1.0))) continue;
       const std::string& t = r_.uno(testi);
-      v.push_back("cartello_indicatore,  " + n(p) + ",   " + (t.empty() ? "\"\"" : t.front() == ' ' ? "\"" + t + "\"" : t));
+      v.push_back("cartello_indicatore,  " + n(p) + ",   " +
+                  (t.empty()          ? "\"\""
+                   : t.front() == ' ' ? "\"" + t + "\""
+                                      : t));
     }
   }
 
@@ -185,9 +196,10 @@ class generatore {
       const std::string& nome = r_.uno(nomi);
       v.push_back("stazione,  " + n(p) + ", " + n(tipo) + ", " + n(lung) + ", " + n(r_.tra(0, 3)) + ", " +
                   n(r_.tra(0, 1)) + ", " + n(mar) + ", " + n(r_.tra(0, 4)) + "," + n(r_.tra(0, 3)) + "," +
-                  n(r_.tra(0, 1)) + ", " + n(r_.tra(0, 4)) + "," + n(r_.tra(0, 3)) + "," + n(r_.tra(0, 1)) + ", " +
-                  n(r_.su(20) ? r_.tra(1, 90) : 0) + ", " + n(r_.tra(0, 23)) + "," + n(r_.tra(0, 59)) + "," +
-                  n(r_.tra(0, 59)) + ", " + (nome.find(',') != std::string::npos ? "\"" + nome + "\"" : nome));
+                  n(r_.tra(0, 1)) + ", " + n(r_.tra(0, 4)) + "," + n(r_.tra(0, 3)) + "," + n(r_.tra(0, 1)) +
+                  ", " + n(r_.su(20) ? r_.tra(1, 90) : 0) + ", " + n(r_.tra(0, 23)) + "," + n(r_.tra(0, 59)) +
+                  "," + n(r_.tra(0, 59)) + ", " +
+                  (nome.find(',') != std::string::npos ? "\"" + nome + "\"" : nome));
       p = fine + r_.tra(10, 200) * 50 + lung;
     }
   }
@@ -201,7 +213,8 @@ class generatore {
       const int64_t t = arrotonda((x - 1200) / 50.0 + 1.0), a = arrotonda((x - 1200) / 50.0);
       // The pass needs room before the start and along the slowdown.
       bool libero = true;
-      for (int64_t c = std::max<int64_t>(0, t - 25); c <= e + 14; ++c) libero = libero && occupate_.count(c) == 0;
+      for (int64_t c = std::max<int64_t>(0, t - 25); c <= e + 14; ++c)
+        libero = libero && occupate_.count(c) == 0;
       if (!libero || e > n_ - 3) continue;
       for (int64_t c = std::max<int64_t>(0, t - 25); c <= e + 14; ++c) occupate_.insert(c);
       (void)s;
@@ -219,8 +232,8 @@ class generatore {
     const int64_t sx = r_.tra(0, 2);
     const int64_t tempo = r_.su(50) ? 0 : r_.uno(std::vector<int64_t>{30, 101, 150, 255});
     return "segnale,    " + n(p) + ",   " + n(sx) + ", " + n(r_.tra(0, 9)) + ", " + n(r_.tra(0, 9)) + ",  " +
-           n(r_.tra(0, 9)) + ", " + n(r_.tra(0, 5)) + ",    " + n(r_.tra(0, 3)) + ",  " + n(r_.tra(0, 9)) + "," +
-           n(r_.tra(0, 9)) + "," + n(r_.tra(0, 9)) + ", " + n(tempo);
+           n(r_.tra(0, 9)) + ", " + n(r_.tra(0, 5)) + ",    " + n(r_.tra(0, 3)) + ",  " + n(r_.tra(0, 9)) +
+           "," + n(r_.tra(0, 9)) + "," + n(r_.tra(0, 9)) + ", " + n(tempo);
   }
 
   void segnali(std::vector<std::string>& v) {
