@@ -18,9 +18,9 @@ int main(int argc, char** argv) {
       "Exit status: 0 success; 1 no scenario file written, or a file that cannot be read or decoded;\n"
       "2 files written but the build recorded an error code; 64 bad arguments.\n"
       "Run 'autori COMMAND --help' for the options of a command.");
-  std::vector<autori::comando> comandi = {autori::aggiungi_compile(app), autori::aggiungi_documents(app),
-                                          autori::aggiungi_inspect(app), autori::aggiungi_plot(app),
-                                          autori::aggiungi_decompile(app)};
+  std::vector<autori::comando> comandi = {autori::aggiungi_compile(app),   autori::aggiungi_documents(app),
+                                          autori::aggiungi_inspect(app),   autori::aggiungi_plot(app),
+                                          autori::aggiungi_decompile(app), autori::aggiungi_diff(app)};
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
