@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -575,11 +576,12 @@ class decompilatore {
       if (v != 180) tagli[i] = v;
     std::vector<std::string> out;
     if (base.percorso.size() != celle_.size()) return righe_tagli(tagli);
-    std::set<int64_t> provati;
-    for (size_t giro = 0; giro <= 2 * nel_file.size() + 2; ++giro) {
+    // The first cell where the pass, run over these cuts, leaves other code
+    // points than the file's; -1 when none.
+    auto primo_scarto = [&](const std::map<int64_t, int16_t>& prova_tagli) {
       costruzione prova("scenario", id_, numero_);
       prova.percorso = base.percorso;
-      for (const auto& [i, v] : tagli) {
+      for (const auto& [i, v] : prova_tagli) {
         cella& c = prova.percorso[static_cast<size_t>(i)];
         if (cella_libera(c)) {
           c.tipo = 12;
@@ -587,30 +589,42 @@ class decompilatore {
         }
       }
       passata_finale(prova);
-      int64_t x = -1;
-      for (int64_t i = 0; i <= ultimo() && x < 0; ++i) {
+      for (int64_t i = 0; i <= ultimo(); ++i) {
         const cella& r = prova.percorso[static_cast<size_t>(i)];
-        const bool f = nel_file.count(i) != 0, g = r.tipo == 12;
-        if (f != g || (f && r.dato1 != nel_file[i])) x = i;
+        const auto f = nel_file.find(i);
+        if ((f != nel_file.end()) != (r.tipo == 12) || (f != nel_file.end() && r.dato1 != f->second))
+          return i;
       }
-      if (x < 0) break;
-      if (nel_file.count(x) == 0) break;  // the pass marks a cell the file left free
-      const cella& r = prova.percorso[static_cast<size_t>(x)];
-      int64_t scelta = x;
-      if (r.tipo != 12) {
-        // The pass put this cell's mark next door: a cut there moves it here.
-        for (int64_t y : {x + 1, x - 1, x + 2, x - 2}) {
-          if (y < 0 || y > ultimo() || tagli.count(y) != 0 || provati.count(y) != 0) continue;
-          const cella& ry = prova.percorso[static_cast<size_t>(y)];
-          if (ry.tipo == 12 && nel_file.count(y) != 0 && ry.dato1 == nel_file[y] &&
-              base.percorso[static_cast<size_t>(y)].tipo != 12) {
-            scelta = y;
-            break;
-          }
+      return int64_t{-1};
+    };
+    // Greedy along the route: at each first difference, the one cut more or
+    // less nearby that takes the first difference furthest.
+    for (int64_t x = primo_scarto(tagli); x >= 0;) {
+      std::map<int64_t, int16_t> migliore;
+      int64_t piu_avanti = x;
+      auto prova = [&](std::map<int64_t, int16_t> candidato) {
+        const int64_t y = primo_scarto(candidato);
+        const int64_t punto = y < 0 ? std::numeric_limits<int64_t>::max() : y;
+        if (punto > piu_avanti) {
+          piu_avanti = punto;
+          migliore = std::move(candidato);
         }
-      }
-      provati.insert(scelta);
-      tagli[scelta] = nel_file[scelta];
+      };
+      for (int64_t y = x - 3; y <= x + 3; ++y)
+        if (nel_file.count(y) != 0 && tagli.count(y) == 0) {
+          auto c = tagli;
+          c[y] = nel_file[y];
+          prova(std::move(c));
+        }
+      for (const auto& [y, v] : tagli)
+        if (y >= x - 10 && y <= x + 3 && v == 180) {
+          auto c = tagli;
+          c.erase(y);
+          prova(std::move(c));
+        }
+      if (piu_avanti == x) break;
+      tagli = std::move(migliore);
+      x = piu_avanti == std::numeric_limits<int64_t>::max() ? -1 : piu_avanti;
     }
     return righe_tagli(tagli);
   }

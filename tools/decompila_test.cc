@@ -103,6 +103,14 @@ std::string leggi_tutto(const std::filesystem::path& p) {
   return s.str();
 }
 
+// The route length the line description's key gives; 0 when it has none.
+int64_t lunghezza_di(const std::string& linea) {
+  const size_t p = linea.find("lunghezza percorso");
+  if (p == std::string::npos) return 0;
+  const size_t v = linea.find(',', p);
+  return v == std::string::npos ? 0 : std::atoll(linea.c_str() + v + 1);
+}
+
 TEST(Decompila, LeCoppieGoldenPuliteTornanoUguali) {
   const std::filesystem::path golden = VALMORA_GOLDEN;
   const auto m = nlohmann::json::parse(leggi_tutto(golden / "manifest.json"));
@@ -110,14 +118,18 @@ TEST(Decompila, LeCoppieGoldenPuliteTornanoUguali) {
   for (const auto& e : m) {
     if (e.at("exit_status").get<int>() != 0) continue;
     const std::string nome = e.at("name").get<std::string>();
-    const autori::ricompilato s =
-        ricompila(leggi_tutto(golden / nome / "linea.txt"), leggi_tutto(golden / nome / "treno.txt"),
-                  identificativo_scenario, numero_treno_scenario, true);
+    const std::string linea = leggi_tutto(golden / nome / "linea.txt");
+    // Routes up to 300 km: the longer ones cost most of the time and add
+    // nothing the generated routes of the maximum length do not.
+    if (lunghezza_di(linea) > 300000) continue;
+    const autori::ricompilato s = ricompila(linea, leggi_tutto(golden / nome / "treno.txt"),
+                                            identificativo_scenario, numero_treno_scenario, true);
     ASSERT_EQ(s.codice, 0) << nome;
     ++pulite;
     andata_e_ritorno(s.file, true, nome);
   }
-  EXPECT_GT(pulite, 0);
+  EXPECT_GT(pulite, 50);
+  std::cout << pulite << " clean golden pairs round-tripped\n";
 }
 
 }  // namespace

@@ -41,13 +41,14 @@ class generatore {
   scenario_generato esegui() {
     scenario_generato s;
     generale(s.generale);
+    // Slowdowns need the most room: they choose theirs first.
+    rallentamenti(s.treno);
     pendenze(s.linea);
     curve(s.linea);
     gallerie(s.linea);
     indicatori_e_cartelli(s.linea);
     treno_generale(s.treno);
     profili(s.treno);
-    rallentamenti(s.treno);
     stazioni(s.treno);
     segnali(s.treno);
     tagli(s.treno);
@@ -205,7 +206,7 @@ class generatore {
   }
 
   void rallentamenti(std::vector<std::string>& v) {
-    for (int64_t k = r_.tra(0, l_ / 10000 + 1); k > 0; --k) {
+    for (int64_t k = r_.tra(0, l_ / 5000 + 2); k > 0; --k) {
       const int64_t x = r_.tra(0, (l_ - 3000) / 50) * 50;
       const int64_t l = r_.tra(4, 60) * 50;
       const bool avv = x > 1500 && r_.su(60);
@@ -225,6 +226,10 @@ class generatore {
       // A signal before the board and after the end draws the pass's code points.
       if (x > 1500 && r_.su(70)) segnali_vicini_.push_back(t - r_.tra(3, 15));
       if (r_.su(70)) segnali_vicini_.push_back(e + r_.tra(2, 10));
+      // Code cuts where the pass would put its own: along the walk, or where
+      // it looks before the start.
+      if (r_.su(40)) tagli_vicini_.push_back(s + r_.tra(7, 9));
+      if (r_.su(30)) tagli_vicini_.push_back(s - r_.tra(5, 7));
     }
   }
 
@@ -247,6 +252,8 @@ class generatore {
   }
 
   void tagli(std::vector<std::string>& v) {
+    for (int64_t c : tagli_vicini_)
+      v.push_back("abbattimento codice, " + n(50 * c) + "," + n(r_.uno(std::vector<int64_t>{270, 180, 75})));
     for (int64_t k = r_.tra(0, l_ / 4000 + 1); k > 0; --k) {
       int64_t p = r_.tra(0, l_ / 50) * 50;
       if (!prendi(arrotonda(p / 50.0))) continue;
@@ -258,6 +265,7 @@ class generatore {
   int64_t l_ = 0, n_ = 0;
   std::set<int64_t> occupate_;
   std::vector<int64_t> segnali_vicini_;
+  std::vector<int64_t> tagli_vicini_;
 };
 
 }  // namespace
