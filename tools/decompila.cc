@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "diagnostica.h"
 #include "files/archivio.h"
 #include "files/nomi_file.h"
 #include "line/compilatore_linea.h"
@@ -734,13 +735,13 @@ void confronta(const file_scenario& f, const ricompilato& r, const std::string& 
   };
   const std::string nc = id + "_" + numero + ".dat", nt = id + "_" + numero + ".sim", np = id + "_linea.dat";
   if (r.fatale) {
-    out.push_back(nt + ": the decompiled descriptions stop the build (code " + n(r.codice) +
-                  "), so no file can be compared");
+    out.push_back(nt + ": the decompiled descriptions stop the build with \" Errore n. " + n(r.codice) +
+                  "\" (" + descrivi_codice(r.codice).parole + "), so no file can be compared");
     return;
   }
   if (r.codice != 0)
-    out.push_back(nt + ": the decompiled descriptions build with code " + n(r.codice) +
-                  "; a clean build records none");
+    out.push_back(nt + ": rebuilt from the decompiled descriptions, the build records code " + n(r.codice) +
+                  " (" + descrivi_codice(r.codice).parole + "); a clean build records none");
   {
     size_t k = 0;
     auto a = decodifica_percorso(f.celle);
@@ -752,14 +753,15 @@ void confronta(const file_scenario& f, const ricompilato& r, const std::string& 
         const auto y = i < b.valore.size() ? campi(b.valore[i]) : std::array<int64_t, 11>{};
         for (size_t j = 0; j < x.size(); ++j)
           if (x[j] != y[j])
-            aggiungi(out, nc, k,
-                     "cell " + n(static_cast<int64_t>(i)) + ": " + nomi_cella[j] + " is " + n(x[j]) +
-                         " in the file; no description gives it, the nearest decompiled one gives " +
-                         n(y[j]));
+            aggiungi(
+                out, nc, k,
+                "cell " + n(static_cast<int64_t>(i)) + ": " + nomi_cella[j] + " is " + n(x[j]) +
+                    " in the file, but the decompiled descriptions build " + n(y[j]) + " there" +
+                    (j == 0 ? "; the records of a description give cell kinds 0 to 6 and 10 to 14" : ""));
       }
     }
     if (k > massimo_messaggi)
-      out.push_back(nc + ": and " + n(static_cast<int64_t>(k - massimo_messaggi)) + " more");
+      out.push_back(nc + ": and " + n(static_cast<int64_t>(k - massimo_messaggi)) + " more differences");
   }
   {
     size_t k = 0;
@@ -773,16 +775,15 @@ void confronta(const file_scenario& f, const ricompilato& r, const std::string& 
           if (x[j] != y[j])
             aggiungi(out, nt, k,
                      "row " + n(static_cast<int64_t>(i)) + ": " + nomi_riga[j] + " is " + n(x[j]) +
-                         " in the file; no description gives it, the nearest decompiled one gives " +
-                         n(y[j]));
+                         " in the file, but the decompiled descriptions build " + n(y[j]) + " there");
         if (a.valore[i].nome != b.valore[i].nome)
           aggiungi(out, nt, k,
                    "row " + n(static_cast<int64_t>(i)) + ": nome is \"" + a.valore[i].nome +
-                       "\" in the file; the decompiled descriptions give \"" + b.valore[i].nome + "\"");
+                       "\" in the file, but the decompiled descriptions build \"" + b.valore[i].nome + "\"");
       }
     }
     if (k > massimo_messaggi)
-      out.push_back(nt + ": and " + n(static_cast<int64_t>(k - massimo_messaggi)) + " more");
+      out.push_back(nt + ": and " + n(static_cast<int64_t>(k - massimo_messaggi)) + " more differences");
   }
   if (f.piano) {
     size_t k = 0;
@@ -800,13 +801,12 @@ void confronta(const file_scenario& f, const ricompilato& r, const std::string& 
             if (x.specie != y.specie || std::memcmp(&x.valore, &y.valore, sizeof(double)) != 0)
               aggiungi(out, np, k,
                        "metre " + n(i) + ": " + (c == 0 ? "x" : "y") + " is " + elemento_testo(x) +
-                           " in the file; no curve record gives it, the decompiled curves give " +
-                           elemento_testo(y));
+                           " in the file, but the decompiled curves build " + elemento_testo(y) + " there");
           }
       }
     }
     if (k > massimo_messaggi)
-      out.push_back(np + ": and " + n(static_cast<int64_t>(k - massimo_messaggi)) + " more");
+      out.push_back(np + ": and " + n(static_cast<int64_t>(k - massimo_messaggi)) + " more differences");
   }
 }
 
