@@ -237,7 +237,12 @@ class decompilatore {
   std::vector<std::pair<int64_t, bool>> tratti(int64_t a, int64_t b, uint8_t t) const {
     std::vector<std::pair<int64_t, bool>> out;
     for (int64_t s = a; s <= b;) {
-      const bool acceso = t > 10 || (s + 3 <= b && cel(s + 3).tipo == 11);
+      // Lit when the first light place that no other object took holds a light.
+      bool acceso = t > 10;
+      for (int64_t e = s + 3; e <= b && !acceso; e += 4) {
+        if (cel(e).tipo == 11) acceso = true;
+        if (cel(e).tipo == 0) break;
+      }
       int64_t fine = b;
       for (int64_t c = s + 1; c <= b; ++c) {
         const bool atteso = acceso && c - s >= 3 && (c - s - 3) % 4 == 0;
@@ -875,9 +880,9 @@ decompilazione decompila(const file_scenario& f, std::string identificativo, std
     piano = std::move(p.valore);
   }
   decompilatore(std::move(celle.valore), tab.valore, std::move(piano), id0, nu0).esegui(d);
-  const ricompilato r = ricompila(d.linea, d.treno, id0, nu0, d.con_piano);
+  ricompilato r = ricompila(d.linea, d.treno, id0, nu0, d.con_piano);
   confronta(f, r, id0, nu0, d.differenze);
-  d.ricostruiti = r.file;
+  d.ricostruiti = std::move(r.file);
   return d;
 }
 
