@@ -120,9 +120,9 @@ TEST(Decompila, LeCoppieGoldenPuliteTornanoUguali) {
     if (e.at("exit_status").get<int>() != 0) continue;
     const std::string nome = e.at("name").get<std::string>();
     const std::string linea = leggi_tutto(golden / nome / "linea.txt");
-    // Routes up to 300 km: the longer ones cost most of the time and add
+    // Routes up to 100 km: the longer ones cost most of the time and add
     // nothing the generated routes of the maximum length do not.
-    if (lunghezza_di(linea) > 300000) continue;
+    if (lunghezza_di(linea) > 100000) continue;
     const autori::ricompilato s = ricompila(linea, leggi_tutto(golden / nome / "treno.txt"),
                                             identificativo_scenario, numero_treno_scenario, true);
     ASSERT_EQ(s.codice, 0) << nome;
