@@ -18,5 +18,7 @@ comando aggiungi_compile(CLI::App& app);
 comando aggiungi_documents(CLI::App& app);
 comando aggiungi_inspect(CLI::App& app);
 comando aggiungi_plot(CLI::App& app);
+comando aggiungi_decompile(CLI::App& app);
+comando aggiungi_diff(CLI::App& app);
 
 }  // namespace autori

@@ -10,9 +10,8 @@
 
 int main(int argc, char** argv) {
   CLI::App app{
-      "Scenario authors' tool: check and compile descriptions, write the shipped documents, inspect and draw "
-      "scenario "
-      "files.",
+      "Scenario authors' tool: check and compile descriptions, write the shipped documents, inspect, draw, "
+      "decompile and compare scenario files.",
       "autori"};
   app.require_subcommand(1);
   app.footer(
@@ -20,9 +19,10 @@ int main(int argc, char** argv) {
       "2 files written but the build recorded an error code; 64 bad arguments. check exits 1 when it\n"
       "finds an error.\n"
       "Run 'autori COMMAND --help' for the options of a command.");
-  std::vector<autori::comando> comandi = {autori::aggiungi_check(app), autori::aggiungi_compile(app),
+  std::vector<autori::comando> comandi = {autori::aggiungi_check(app),     autori::aggiungi_compile(app),
                                           autori::aggiungi_documents(app), autori::aggiungi_inspect(app),
-                                          autori::aggiungi_plot(app)};
+                                          autori::aggiungi_plot(app),      autori::aggiungi_decompile(app),
+                                          autori::aggiungi_diff(app)};
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
