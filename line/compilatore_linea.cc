@@ -6,6 +6,7 @@
 #include "app/file.h"
 #include "app/nomi_file.h"
 #include "documents/lettore.h"
+#include "model/dominio.h"
 #include "model/uscita.h"
 #include "train/compilatore_treno.h"
 
@@ -116,17 +117,17 @@ class compilatore_linea {
         tab[riga].posizione_stazione = l_.leggi_32();
       }
     };
-    progressiva("tre", 81);
-    progressiva("due", 82);
-    progressiva("uno", 83);
-    if (ha_esatto(t, "sfondo") && ha_esatto(t, "uno")) tab[85].inizio = l_.leggi_32();
-    if (ha_esatto(t, "sfondo") && ha_esatto(t, "due")) tab[85].posizione_stazione = l_.leggi_32();
-    if (ha_esatto(t, "sfondo") && ha_esatto(t, "tre")) tab[85].fine = l_.leggi_32();
+    progressiva("tre", riga_progressiva_lontana);
+    progressiva("due", riga_progressiva_media);
+    progressiva("uno", riga_progressiva_vicina);
+    if (ha_esatto(t, "sfondo") && ha_esatto(t, "uno")) tab[riga_identita].inizio = l_.leggi_32();
+    if (ha_esatto(t, "sfondo") && ha_esatto(t, "due")) tab[riga_identita].posizione_stazione = l_.leggi_32();
+    if (ha_esatto(t, "sfondo") && ha_esatto(t, "tre")) tab[riga_identita].fine = l_.leggi_32();
     if (ha_esatto(t, "ripetizione") && ha_esatto(t, "segnali")) ripetizione_segnali();
   }
 
   void lunghezza() {
-    int32_t& l = c_.tabella_scenario[84].fine;
+    int32_t& l = c_.tabella_scenario[riga_percorso].fine;
     l = l_.leggi_32();
     if (l > lunghezza_massima) uscita(1);
     if (l < 0) uscita(25);
@@ -136,7 +137,7 @@ class compilatore_linea {
   }
 
   void ripetizione_segnali() {
-    riga_scenario& r = c_.tabella_scenario[86];
+    riga_scenario& r = c_.tabella_scenario[riga_treno];
     r.inizio = l_.leggi_32();
     r.fine = l_.leggi_32();
     if (r.inizio % 50 != 0) uscita(3);
@@ -266,7 +267,7 @@ class compilatore_linea {
       cella& cel = c_.percorso[static_cast<size_t>(k)];
       cel.galleria = static_cast<uint8_t>(tipo);
       ++contatore;
-      if (luci && contatore % 4 == 0 && cel.tipo == 0) cel.tipo = 11;
+      if (luci && contatore % 4 == 0 && cel.tipo == tipo_cella::nessuno) cel.tipo = tipo_cella::luce_galleria;
     }
   }
 
@@ -289,7 +290,7 @@ class compilatore_linea {
     int64_t i = propria_cella(arrotonda(posizione / 50.0 + 1.0));
     cella& cel = c_.percorso[static_cast<size_t>(i)];
     if (!cella_libera(cel)) segna(21, posizione);
-    cel.tipo = 6;
+    cel.tipo = tipo_cella::indicatore_velocita;
     cel.dato1 = velocita_coppia(vad, vas);
     cel.dato2 = velocita_coppia(vbd, vbs);
     cel.dato3 = velocita_coppia(vcd, vcs);
@@ -306,7 +307,7 @@ class compilatore_linea {
     if (riga_cartello_ < 0) uscita(25);
     cella& cel = c_.percorso[static_cast<size_t>(i)];
     if (!cella_libera(cel)) segna(6, posizione);
-    cel.tipo = 14;
+    cel.tipo = tipo_cella::cartello;
     cel.dato1 = static_cast<int16_t>(riga_cartello_);
     c_.tabella_scenario[static_cast<size_t>(riga_cartello_)].nome = c_.token;
     --riga_cartello_;
@@ -335,7 +336,7 @@ class compilatore_linea {
   int gallerie_ = 0;
   std::array<int32_t, massimo_gallerie + 1> inizi_{};
   std::array<int32_t, massimo_gallerie + 1> fini_{};
-  int32_t riga_cartello_ = 80;
+  int32_t riga_cartello_ = riga_primo_cartello;
 };
 
 // Everything read before a fault stays; both descriptions go.
@@ -364,7 +365,8 @@ void progressive_ordina(costruzione& c) {
   };
   tabella& t = c.tabella_scenario;
   auto leggi = [&](int r) { return sezione{t[r].inizio, t[r].fine, t[r].posizione_stazione}; };
-  const sezione r81 = leggi(81), r82 = leggi(82), r83 = leggi(83);
+  const sezione r81 = leggi(riga_progressiva_lontana), r82 = leggi(riga_progressiva_media),
+                r83 = leggi(riga_progressiva_vicina);
   sezione nuove[3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}};
   int64_t somma = static_cast<int64_t>(r81.inizio) + r82.inizio + r83.inizio;
   if (somma != 0) {
@@ -402,7 +404,7 @@ void progressive_ordina(costruzione& c) {
     }
   }
   for (int i = 0; i < 3; ++i) {
-    riga_scenario& r = t[81 + i];
+    riga_scenario& r = t[riga_progressiva_lontana + i];
     r.inizio = nuove[i].inizio;
     r.fine = nuove[i].fine;
     r.posizione_stazione = nuove[i].flag;
@@ -415,8 +417,8 @@ void progressive_ordina(costruzione& c) {
 }
 
 void memorizza_dati(costruzione& c) {
-  c.tabella_scenario[85].nome = c.identificativo;
-  c.tabella_scenario[86].nome = c.numero_treno;
+  c.tabella_scenario[riga_identita].nome = c.identificativo;
+  c.tabella_scenario[riga_treno].nome = c.numero_treno;
   const auto linea = nomi::descrizione_linea(c);
   if (!archivio_di(c).esiste(linea)) {
     c.registra(101);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "model/dominio.h"
 #include "model/scenario.h"
 
 class archivio;
@@ -39,7 +40,7 @@ struct costruzione {
 
   // The lowest row taken by sign texts (80 minus their number); stations stop
   // below it.
-  int32_t segno_cartelli = 80;
+  int32_t segno_cartelli = riga_primo_cartello;
 
   // Where the record that caused the recorded code begins, for diagnostics:
   // 0 none, 1 line description, 2 train description; byte offset in it.

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "model/dominio.h"
+
 void tracciato_t::crea(int32_t ultimo_metro) {
   ultimo_metro_ = ultimo_metro;
   righe_ = static_cast<size_t>(ultimo_metro) + 1;
@@ -17,7 +19,9 @@ void tracciato_t::distruggi() {
 
 int64_t arrotonda(double x) { return static_cast<int64_t>(std::nearbyint(x)); }
 
-bool cella_libera(const cella& c) { return c.tipo == 0 || c.tipo == 11; }
+bool cella_libera(const cella& c) {
+  return c.tipo == tipo_cella::nessuno || c.tipo == tipo_cella::luce_galleria;
+}
 
 int64_t ultimo_indice_per(int64_t lunghezza) {
   return arrotonda(static_cast<double>(lunghezza + 7000) / 50.0);

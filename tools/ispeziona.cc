@@ -10,6 +10,7 @@
 #include "app/file.h"
 #include "comandi.h"
 #include "diagnostica.h"
+#include "model/dominio.h"
 #include "output/decodifica.h"
 
 namespace autori {
@@ -54,27 +55,27 @@ std::string specie_dal_nome(const std::string& file) {
 
 const char* nome_tipo(int tipo) {
   switch (tipo) {
-    case 1:
+    case tipo_cella::segnale:
       return "signal";
-    case 2:
+    case tipo_cella::fine_rallentamento:
       return "slowdown end";
-    case 3:
+    case tipo_cella::inizio_rallentamento:
       return "slowdown start";
-    case 4:
+    case tipo_cella::tabella_avviso:
       return "slowdown warning board";
-    case 5:
+    case tipo_cella::avvicinamento:
       return "slowdown approach";
-    case 6:
+    case tipo_cella::indicatore_velocita:
       return "maximum-speed indicator";
-    case 10:
+    case tipo_cella::stazione:
       return "station";
-    case 11:
+    case tipo_cella::luce_galleria:
       return "tunnel light";
-    case 12:
+    case tipo_cella::punto_codice:
       return "code point";
-    case 13:
+    case tipo_cella::punto_senza_codice:
       return "code point without code";
-    case 14:
+    case tipo_cella::cartello:
       return "sign";
     default:
       return nullptr;

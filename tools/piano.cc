@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "disegna.h"
+#include "model/dominio.h"
 #include "svg.h"
 
 namespace autori {
@@ -75,7 +76,7 @@ class disegno_piano {
   std::string disegna() {
     const int64_t l = lunghezza_percorso(s_).value_or(ultimo_);
     std::string titolo = "Plan of the route: " + s_.nome_file;
-    if (s_.righe) titolo += ", " + (*s_.righe)[85].nome + " train " + (*s_.righe)[86].nome;
+    if (s_.righe) titolo += ", " + (*s_.righe)[riga_identita].nome + " train " + (*s_.righe)[riga_treno].nome;
     titolo += " (" + km_esatti(l) + ")";
     inquadra(margine_sx + svg::larghezza_testo(titolo.size(), 15) + 10);
     fine_ = static_cast<int32_t>(std::clamp<int64_t>(l, 0, ultimo_));
@@ -237,7 +238,7 @@ class disegno_piano {
     std::string d;
     std::set<std::pair<long, long>> visti;
     for (size_t n = 0; n < s_.celle->size(); ++n) {
-      if ((*s_.celle)[n].tipo != 1) continue;
+      if ((*s_.celle)[n].tipo != tipo_cella::segnale) continue;
       const int64_t m = 50 * static_cast<int64_t>(n);
       if (!pieno(m)) continue;
       const punto p = px(static_cast<int32_t>(m));

@@ -6,6 +6,7 @@
 #include "app/file.h"
 #include "app/nomi_file.h"
 #include "documents/lettore.h"
+#include "model/dominio.h"
 #include "model/uscita.h"
 
 namespace {
@@ -100,16 +101,16 @@ class compilatore_treno {
       }
       const std::string t = c_.token;
       tabella& tab = c_.tabella_scenario;
-      if (ha(t, "frenata") && ha(t, "massa")) tab[84].inizio = l_.leggi_32();
-      if (ha(t, "vetture")) tab[84].posizione_stazione = l_.leggi_32();
+      if (ha(t, "frenata") && ha(t, "massa")) tab[riga_percorso].inizio = l_.leggi_32();
+      if (ha(t, "vetture")) tab[riga_percorso].posizione_stazione = l_.leggi_32();
       if (ha(t, "velocit")) velocita();
       if (ha(t, "aderenza")) aderenza();
       if (ha(t, "orologio")) {
-        tab[86].d1_b = l_.leggi_16();
-        tab[86].d2_b = l_.leggi_16();
-        tab[86].d3_b = l_.leggi_16();
+        tab[riga_treno].d1_b = l_.leggi_16();
+        tab[riga_treno].d2_b = l_.leggi_16();
+        tab[riga_treno].d3_b = l_.leggi_16();
       }
-      if (ha(t, "sabbia")) tab[86].d2_a = l_.leggi_16();
+      if (ha(t, "sabbia")) tab[riga_treno].d2_a = l_.leggi_16();
       if (ha(t, "segnale")) segnale();
       if (ha(t, "rallentamento")) rallentamento();
       if (ha(t, "abbattimento")) abbattimento();
@@ -180,7 +181,7 @@ class compilatore_treno {
       return basso_16(static_cast<int64_t>(static_cast<uint16_t>(a)) * 10 + static_cast<uint16_t>(b));
     };
     int64_t p = static_cast<int64_t>(3) * sx + dx;
-    s.tipo = 1;
+    s.tipo = tipo_cella::segnale;
     s.dato4 = basso_16(static_cast<int64_t>(static_cast<uint16_t>(rapp)) * 10 + static_cast<uint16_t>(p));
     s.dato1 = coppia(s1, d1);
     s.dato2 = coppia(s2, d2);
@@ -200,10 +201,10 @@ class compilatore_treno {
     int64_t c = propria_cella(arrotonda(posizione / 50.0));
     if (!cella_libera(cel(c))) uscita(7, posizione);
     if (valore > 0) {
-      cel(c).tipo = 12;
+      cel(c).tipo = tipo_cella::punto_codice;
       cel(c).dato1 = basso_16(valore);
     } else {
-      cel(c).tipo = 13;
+      cel(c).tipo = tipo_cella::punto_senza_codice;
     }
   }
 
@@ -236,12 +237,12 @@ class compilatore_treno {
       c_.codice_errore = 19;
       return;
     }
-    cel(fine).tipo = 2;
+    cel(fine).tipo = tipo_cella::fine_rallentamento;
     if (d_v != 0) cel(fine).dato2 = basso_16(d_v);
-    cel(inizio).tipo = 3;
+    cel(inizio).tipo = tipo_cella::inizio_rallentamento;
     if (d_v != 0) cel(inizio).dato2 = basso_16(d_v);
     if (x > 1500) {
-      cel(tabella).tipo = 4;
+      cel(tabella).tipo = tipo_cella::tabella_avviso;
       if (d_v != 0) cel(tabella).dato2 = basso_16(d_v);
       cel(tabella).dato1 = basso_16(v);
     }
@@ -258,7 +259,7 @@ class compilatore_treno {
       }
       for (int64_t j = 0; j <= 3; ++j) {
         cella& a = cel(k - j);
-        a.tipo = 5;
+        a.tipo = tipo_cella::avvicinamento;
         a.dato1 = basso_16(j + 1);
         if (d_v != 0) a.dato2 = basso_16(j + 1);
       }
@@ -319,7 +320,7 @@ class compilatore_treno {
     if (riga.tipo < 25) {
       if (fine50 - 1 <= 1) uscita(24);
       if (dentro(fine50 - 1)) {
-        cel(fine50 - 1).tipo = 10;
+        cel(fine50 - 1).tipo = tipo_cella::stazione;
         cel(fine50 - 1).dato1 = basso_16(r);
       }
     }
@@ -339,7 +340,7 @@ class compilatore_treno {
     do {
       scrivi_aderenza();
     } while (punto_aderenza_ < c_.ultimo_indice() - 2);
-    for (int r = 81; r <= 83; ++r) {
+    for (int r = riga_progressiva_lontana; r <= riga_progressiva_vicina; ++r) {
       const riga_scenario& sezione = c_.tabella_scenario[static_cast<size_t>(r)];
       if (sezione.inizio % 50 != 0 || sezione.fine % 50 != 0) c_.registra(2);
     }
