@@ -1,66 +1,49 @@
 #include "output/scrittori.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "app/file.h"
 #include "app/nomi_file.h"
 #include "output/binario.h"
 
+namespace {
+// The length field has 16 bits: a longer text is cut there, never left
+// inconsistent with its length.
+void metti_campo(std::string& s, const std::string& t) {
+  const size_t n = std::min<size_t>(t.size(), 0xFFFF);
+  metti(s, static_cast<uint16_t>(n));
+  s.append(t, 0, n);
+}
+
+template <class T>
+void metti_campo(std::string& s, T v) {
+  metti(s, v);
+}
+
+template <class R>
+void codifica_record(std::string& s, const R& r) {
+  per_ogni_campo<R>([&](const auto& c) { metti_campo(s, r.*c.membro); });
+}
+}  // namespace
+
 std::string codifica_tracciato(const tracciato_t& t) {
   // Sized first and filled through a pointer: the plan of a long route is
   // tens of megabytes and must not cost more than writing it.
   size_t dimensione = 0;
-  for (const elemento& e : t.elementi())
-    dimensione += e.specie == specie_elemento::reale ? 10 : e.specie == specie_elemento::intero ? 4 : 2;
+  for (const elemento& e : t.elementi()) dimensione += byte_codice_elemento + forma(e.specie).byte_valore;
   std::string s(dimensione, '\0');
   auto* p = reinterpret_cast<unsigned char*>(s.data());
-  auto metti = [&p](uint64_t v, int n) {
-    for (int i = 0; i < n; ++i) *p++ = static_cast<unsigned char>(v >> (8 * i));
-  };
   for (const elemento& e : t.elementi()) {
-    switch (e.specie) {
-      case specie_elemento::vuoto:
-        metti(specie_vuoto, 2);
-        break;
-      case specie_elemento::intero:
-        metti(specie_intero, 2);
-        metti(static_cast<uint16_t>(static_cast<int16_t>(e.valore)), 2);
-        break;
-      case specie_elemento::reale: {
-        uint64_t u;
-        std::memcpy(&u, &e.valore, sizeof u);
-        metti(specie_reale, 2);
-        metti(u, 8);
-        break;
-      }
-    }
+    scrivi_le(p, forma(e.specie).codice);
+    p += byte_codice_elemento;
+    if (e.specie == specie_elemento::intero) scrivi_le(p, static_cast<int16_t>(e.valore));
+    if (e.specie == specie_elemento::reale) scrivi_le(p, e.valore);
+    p += forma(e.specie).byte_valore;
   }
   return s;
 }
 
-void codifica_riga(std::string& s, const riga_scenario& r) {
-  metti_8(s, r.tipo);
-  metti_32(s, r.inizio);
-  metti_32(s, r.fine);
-  metti_32(s, r.posizione_stazione);
-  metti_8(s, r.tps);
-  // The length field has 16 bits: a longer text is cut there, never left
-  // inconsistent with its length.
-  size_t n = std::min<size_t>(r.nome.size(), 0xFFFF);
-  metti_16(s, static_cast<int16_t>(static_cast<uint16_t>(n)));
-  s.append(r.nome, 0, n);
-  metti_16(s, r.d2_a);
-  metti_16(s, r.d3_a);
-  metti_16(s, r.d1_b);
-  metti_16(s, r.d2_b);
-  metti_16(s, r.d3_b);
-  metti_8(s, r.rap);
-  metti_8(s, r.ac);
-  metti_8(s, r.mar);
-  metti_8(s, r.tab);
-  metti_32(s, r.orario);
-}
+void codifica_riga(std::string& s, const riga_scenario& r) { codifica_record(s, r); }
 
 std::string codifica_tabella(const tabella& t) {
   std::string s;
@@ -68,19 +51,7 @@ std::string codifica_tabella(const tabella& t) {
   return s;
 }
 
-void codifica_cella(std::string& s, const cella& c) {
-  metti_8(s, c.tipo);
-  metti_16(s, c.dato1);
-  metti_16(s, c.dato2);
-  metti_16(s, c.dato3);
-  metti_16(s, c.dato4);
-  metti_8(s, c.tempo);
-  metti_8(s, c.avviso);
-  metti_8(s, c.galleria);
-  metti_8(s, c.vel_limite);
-  metti_8(s, c.pendenza);
-  metti_8(s, c.aderenza);
-}
+void codifica_cella(std::string& s, const cella& c) { codifica_record(s, c); }
 
 std::string codifica_percorso(const std::vector<cella>& p) {
   std::string s;
