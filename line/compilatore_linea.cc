@@ -44,10 +44,10 @@ class compilatore_linea {
     // The record loop cannot run without the cells.
     if (!c_.percorso_esiste()) throw errore_lettura("no route length in the general section");
     if (c_.genera_tracciato != 0) {
-      c_.tracciato.at(0, 0) = {specie_elemento::intero, 0.0};
-      c_.tracciato.at(0, 1) = {specie_elemento::intero, 0.0};
-      c_.tracciato.at(1, 0) = {specie_elemento::intero, 0.0};
-      c_.tracciato.at(1, 1) = {specie_elemento::intero, 1.0};
+      c_.tracciato.assegna(0, 0, {specie_elemento::intero, 0.0});
+      c_.tracciato.assegna(0, 1, {specie_elemento::intero, 0.0});
+      c_.tracciato.assegna(1, 0, {specie_elemento::intero, 0.0});
+      c_.tracciato.assegna(1, 1, {specie_elemento::intero, 1.0});
     }
     try {
       ciclo_record();
@@ -215,8 +215,8 @@ class compilatore_linea {
     }
     double nx = x(metro_ - 1) + dx;
     double ny = y(metro_ - 1) + dy;
-    c_.tracciato.at(static_cast<int32_t>(metro_), 0) = {specie_elemento::reale, nx};
-    c_.tracciato.at(static_cast<int32_t>(metro_), 1) = {specie_elemento::reale, ny};
+    c_.tracciato.assegna(static_cast<int32_t>(metro_), 0, {specie_elemento::reale, nx});
+    c_.tracciato.assegna(static_cast<int32_t>(metro_), 1, {specie_elemento::reale, ny});
   }
 
   // One metre of a curve record: beyond the plan's last metre or beyond the

@@ -16,21 +16,19 @@
 //   24+n d3_b i16     26+n rap u8       27+n ac u8       28+n mar u8
 //   29+n tab u8       30+n orario i32
 //
-// plan element, 2, 4 or 10 bytes: a u16 type code, then its value:
-//    0 empty, no value; 2 integer, i16; 5 double, IEEE-754 in 8 bytes.
-//
-// Every number little-endian, no padding between fields or between records.
+// The plan element is described in model/elemento.h. Every number is
+// little-endian, with no padding between fields or between records.
 #pragma once
 
-#include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <utility>
 
+#include "model/elemento.h"
 #include "model/scenario.h"
 
 template <class R, class T>
@@ -130,44 +128,3 @@ constexpr size_t offset_di(const char* nome) {
 inline constexpr size_t byte_cella = byte_fissi<cella>();
 inline constexpr size_t byte_riga_senza_nome = byte_fissi<riga_scenario>();
 inline constexpr size_t offset_lunghezza_nome = offset_di<riga_scenario>("nome");
-
-// The plan element's three kinds, in the order of specie_elemento.
-struct forma_elemento {
-  specie_elemento specie;
-  uint16_t codice;
-  size_t byte_valore;
-  const char* nome;
-};
-
-inline constexpr std::array<forma_elemento, 3> forme_elemento{{
-    {specie_elemento::vuoto, 0, 0, "empty"},
-    {specie_elemento::intero, 2, sizeof(int16_t), "integer"},
-    {specie_elemento::reale, 5, sizeof(double), "double"},
-}};
-
-constexpr const forma_elemento& forma(specie_elemento s) { return forme_elemento[static_cast<size_t>(s)]; }
-inline constexpr size_t byte_codice_elemento = sizeof(uint16_t);
-
-// The form of a type code; none for a code that names no kind.
-constexpr const forma_elemento* forma_del_codice(uint16_t codice) {
-  for (const forma_elemento& f : forme_elemento)
-    if (f.codice == codice) return &f;
-  return nullptr;
-}
-
-// Little-endian by explicit shifts, so the layout in memory never reaches
-// the files.
-template <class T>
-inline void scrivi_le(unsigned char* p, T v) {
-  using U = std::make_unsigned_t<std::conditional_t<std::is_same_v<T, double>, int64_t, T>>;
-  const U u = std::bit_cast<U>(v);
-  for (size_t i = 0; i < sizeof(U); ++i) p[i] = static_cast<unsigned char>(u >> (8 * i));
-}
-
-template <class T>
-inline T leggi_le(const unsigned char* p) {
-  using U = std::make_unsigned_t<std::conditional_t<std::is_same_v<T, double>, int64_t, T>>;
-  U u = 0;
-  for (size_t i = sizeof(U); i-- > 0;) u = static_cast<U>((u << 8) | p[i]);
-  return std::bit_cast<T>(u);
-}

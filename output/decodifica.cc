@@ -89,37 +89,37 @@ decodificato<tabella> decodifica_tabella(std::string_view dati) {
 
 decodificato<tracciato_t> decodifica_tracciato(std::string_view dati) {
   if (dati.empty()) return rifiuto<tracciato_t>("the file is empty");
-  std::vector<elemento> elementi;
-  // Every element takes at least two bytes.
-  elementi.reserve(dati.size() / 2);
+  // The kinds and the count first; the metres then take their elements.
+  size_t elementi = 0;
   size_t o = 0;
   while (o < dati.size()) {
-    const std::string dove = "element " + std::to_string(elementi.size()) + " " + byte_al(o);
+    auto dove = [&] { return "element " + std::to_string(elementi) + " " + byte_al(o); };
     if (dati.size() - o < byte_codice_elemento)
-      return rifiuto<tracciato_t>(dove + " is cut short in its type code");
+      return rifiuto<tracciato_t>(dove() + " is cut short in its type code");
     const uint16_t codice = leggi_le<uint16_t>(byte_di(dati, o));
     const forma_elemento* f = forma_del_codice(codice);
     if (f == nullptr)
-      return rifiuto<tracciato_t>(dove + " has type code " + std::to_string(static_cast<int16_t>(codice)) +
+      return rifiuto<tracciato_t>(dove() + " has type code " + std::to_string(static_cast<int16_t>(codice)) +
                                   ", not " + codici_noti());
     if (dati.size() - o - byte_codice_elemento < f->byte_valore)
-      return rifiuto<tracciato_t>(dove + " is cut short in its value");
-    const unsigned char* p = byte_di(dati, o + byte_codice_elemento);
-    double valore = 0.0;
-    if (f->specie == specie_elemento::intero) valore = leggi_le<int16_t>(p);
-    if (f->specie == specie_elemento::reale) valore = leggi_le<double>(p);
-    elementi.push_back({f->specie, valore});
-    o += byte_codice_elemento + f->byte_valore;
+      return rifiuto<tracciato_t>(dove() + " is cut short in its value");
+    o += byte_elemento(f->specie);
+    ++elementi;
   }
-  if (elementi.size() % 2 != 0)
-    return rifiuto<tracciato_t>(std::to_string(elementi.size()) +
+  if (elementi % 2 != 0)
+    return rifiuto<tracciato_t>(std::to_string(elementi) +
                                 " elements: an odd number cannot split into the x half and the y half");
-  const size_t meta = elementi.size() / 2;
+  const size_t meta = elementi / 2;
   if (meta - 1 > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
     return rifiuto<tracciato_t>("more metres than a plan can hold");
   decodificato<tracciato_t> d;
   d.valore.crea(static_cast<int32_t>(meta - 1));
-  for (size_t e = 0; e < elementi.size(); ++e)
-    d.valore.at(static_cast<int32_t>(e % meta), static_cast<int>(e / meta)) = elementi[e];
+  o = 0;
+  for (size_t e = 0; e < elementi; ++e) {
+    const unsigned char* p = byte_di(dati, o);
+    const specie_elemento s = forma_del_codice(leggi_le<uint16_t>(p))->specie;
+    d.valore.assegna(static_cast<int32_t>(e % meta), static_cast<int>(e / meta), leggi_elemento(s, p));
+    o += byte_elemento(s);
+  }
   return d;
 }

@@ -13,6 +13,7 @@
 #include "model/campi.h"
 #include "model/costruzione.h"
 
+// A copy of the plan's bytes; the writer sends them without one.
 std::string codifica_tracciato(const tracciato_t& t);
 std::string codifica_tabella(const tabella& t);
 std::string codifica_percorso(const std::vector<cella>& p);
@@ -21,4 +22,4 @@ void codifica_cella(std::string& s, const cella& c);
 void codifica_riga(std::string& s, const riga_scenario& r);
 
 // Writes the plan (when genera_tracciato is set), the table and the cells.
-void scrivi_file_scenario(const costruzione& c);
+void scrivi_file_scenario(costruzione& c);

@@ -75,12 +75,12 @@ TEST(Riga, FieldsAtTheirOffsetsAroundTheName) {
 TEST(CodificaTracciato, VariantsWithXHalfBeforeYHalf) {
   tracciato_t t;
   t.crea(3);  // metres 0..3
-  t.at(0, 0) = {specie_elemento::intero, 0};
-  t.at(0, 1) = {specie_elemento::intero, 0};
-  t.at(1, 0) = {specie_elemento::intero, 0};
-  t.at(1, 1) = {specie_elemento::intero, 1};
-  t.at(2, 0) = {specie_elemento::reale, 0.5};
-  t.at(2, 1) = {specie_elemento::reale, 2.0};
+  t.assegna(0, 0, {specie_elemento::intero, 0});
+  t.assegna(0, 1, {specie_elemento::intero, 0});
+  t.assegna(1, 0, {specie_elemento::intero, 0});
+  t.assegna(1, 1, {specie_elemento::intero, 1});
+  t.assegna(2, 0, {specie_elemento::reale, 0.5});
+  t.assegna(2, 1, {specie_elemento::reale, 2.0});
   // metre 3 stays empty
   const std::string s = codifica_tracciato(t);
   // Each half: 4 + 4 + 10 + 2 bytes.
@@ -279,9 +279,9 @@ TEST(CodificaTracciato, NormalBuildGivesTwentyBytesPerMetreLessThirtySix) {
   tracciato_t t;
   t.crea(m);
   for (int comp = 0; comp < 2; ++comp) {
-    t.at(0, comp) = {specie_elemento::intero, 0};
-    t.at(1, comp) = {specie_elemento::intero, static_cast<double>(comp)};
-    for (int32_t i = 2; i <= m - 2; ++i) t.at(i, comp) = {specie_elemento::reale, 1.0};
+    t.assegna(0, comp, {specie_elemento::intero, 0});
+    t.assegna(1, comp, {specie_elemento::intero, static_cast<double>(comp)});
+    for (int32_t i = 2; i <= m - 2; ++i) t.assegna(i, comp, {specie_elemento::reale, 1.0});
   }
   const std::string s = codifica_tracciato(t);
   EXPECT_EQ(s.size(), 5539964u);

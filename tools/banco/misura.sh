@@ -6,6 +6,6 @@ cd "$(dirname "$0")/../.."
 build=${1:-build/default}
 cmake --preset default >/dev/null
 cmake --build "$build" -j2 --target banco_costruzione >/dev/null
-for b in scenario_spedito percorso_massimo codifica_tracciato_massimo; do
+for b in scenario_spedito percorso_massimo tracciato_massimo; do
   "$build/tools/banco/banco_costruzione" --benchmark_filter="^$b\$" --benchmark_min_time=1
 done
