@@ -7,12 +7,14 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <string_view>
 
 #include "app/avvio.h"
 #include "app/file.h"
 #include "app/nomi_file.h"
 #include "output/finitura.h"
 #include "output/scrittori.h"
+#include "percorso_massimo.h"
 
 namespace {
 
@@ -40,31 +42,6 @@ void scenario_spedito(benchmark::State& stato) {
 }
 BENCHMARK(scenario_spedito)->Unit(benchmark::kMillisecond);
 
-// A 1,000,000 m route with a record of each kind every few kilometres.
-std::string linea_massima() {
-  std::string s = "percorso di prova\r\n[generale]\r\nlunghezza percorso, 1000000\r\n";
-  for (int p = 0; p < 1000000; p += 1000)
-    s += "pendenza, " + std::to_string(p) + ", " + std::to_string(p / 1000 % 21 - 10) + "\r\n";
-  for (int p = 500; p < 1000000; p += 5000)
-    s += std::string(p / 5000 % 2 ? "curvad" : "curvas") + std::to_string(p / 5000 % 6 + 1) + ", " +
-         std::to_string(p) + ", 1500\r\n";
-  for (int i = 0; i < 80; ++i)
-    s += "montagna, " + std::to_string(10000 + i * 12000) + ", " + std::to_string(14000 + i * 12000) +
-         ", 11\r\n";
-  s += "[fine]\r\n                \r\n";
-  return s;
-}
-
-std::string treno_massimo() {
-  std::string s = "treno di prova\r\n[generale]\r\naderenza, 0, 80\r\nvelocita, 0, 200\r\n";
-  for (int p = 2025; p < 1000000; p += 3000)
-    s += "segnale, " + std::to_string(p) + ", 2, 4, 1, 0, 0, 2, 2,0,0, 0\r\n";
-  for (int p = 10000; p < 990000; p += 50000)
-    s += "rallentamento, " + std::to_string(p) + ", 60, 2100, 0, 1, 0\r\n";
-  s += "     [fine]\r\n";
-  return s;
-}
-
 void percorso_massimo(benchmark::State& stato) {
   const auto dir = cartella_nuova();
   const std::string linea = linea_massima();
@@ -75,7 +52,9 @@ void percorso_massimo(benchmark::State& stato) {
     sostituisci_file(nomi::descrizione_treno(c), treno);
     memorizza_percorso(c, 1);
     if (c.codice_errore != 0)
-      stato.SkipWithError(("codice_errore " + std::to_string(c.codice_errore) + " at " + std::to_string(c.posizione_errore)).c_str());
+      stato.SkipWithError(
+          ("codice_errore " + std::to_string(c.codice_errore) + " at " + std::to_string(c.posizione_errore))
+              .c_str());
   }
   std::filesystem::remove_all(dir);
   picco_memoria(stato);
