@@ -41,6 +41,11 @@ struct campo {
   bool profilo = false;
 };
 
+template <class R, class T>
+campo(const char*, T R::*) -> campo<R, T>;
+template <class R, class T>
+campo(const char*, T R::*, bool) -> campo<R, T>;
+
 template <class R>
 inline constexpr int campi_di = 0;
 
