@@ -18,13 +18,13 @@ void tracciato_t::crea(int32_t ultimo_metro) {
   const size_t piu_corti =
       2 * (byte_elemento(specie_elemento::reale) - byte_elemento(specie_elemento::intero)) +
       2 * (byte_elemento(specie_elemento::reale) - byte_elemento(specie_elemento::vuoto));
-  const size_t x_intero = byte_meta_ > piu_corti ? byte_meta_ - piu_corti : 0;
+  const size_t attesa_y = byte_meta_ > piu_corti ? byte_meta_ - piu_corti : 0;
   meta_[0] = meta{};
   meta_[1] = meta{};
   meta_[0].dati = byte_.get();
-  meta_[0].capienza = x_intero;
-  meta_[1].dati = byte_.get() + x_intero;
-  meta_[1].capienza = 2 * byte_meta_ - x_intero;
+  meta_[0].capienza = attesa_y;
+  meta_[1].dati = byte_.get() + attesa_y;
+  meta_[1].capienza = 2 * byte_meta_ - attesa_y;
 }
 
 void tracciato_t::distruggi() {

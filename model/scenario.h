@@ -52,7 +52,9 @@ using tabella = std::array<riga_scenario, righe_tabella>;
 // elements, each in its file form (model/elemento.h), so that writing it
 // copies nothing. Each component fills its metres in order from metre 0, and
 // runs of one kind tell where a metre lies; the metres after the last one
-// assigned are empty, and take their bytes only in file().
+// assigned are empty, and take their bytes only in file(). A metre assigned
+// further on makes the metres before it empty; a metre assigned again in
+// another kind lays the metres after it again.
 class tracciato_t {
  public:
   void crea(int32_t ultimo_metro);
@@ -64,7 +66,7 @@ class tracciato_t {
   // reads back the two metres it assigned last, which are kept at hand.
   const elemento at(int32_t metro, int componente) const {
     const meta& h = meta_[componente];
-    const auto indietro = static_cast<uint32_t>(h.assegnati - 1 - metro);
+    const auto indietro = static_cast<uint64_t>(int64_t{h.assegnati} - 1 - metro);
     if (indietro < 2) return h.recenti[indietro];
     return leggi(h, metro);
   }
