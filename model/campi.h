@@ -46,6 +46,8 @@ campo(const char*, T R::*) -> campo<R, T>;
 template <class R, class T>
 campo(const char*, T R::*, bool) -> campo<R, T>;
 
+// The fields of record R, one campo each in file order; given for cella and
+// riga_scenario below.
 template <class R>
 inline constexpr int campi_di = 0;
 
