@@ -7,6 +7,7 @@
 #include "documents/lettore.h"
 #include "files/archivio.h"
 #include "files/nomi_file.h"
+#include "model/dominio.h"
 #include "model/esito.h"
 
 // The plan is the same bytes on every host only if each step of estendi
@@ -54,10 +55,10 @@ class compilatore_linea {
     // The record loop cannot run without the cells.
     if (!c_.percorso_esiste()) throw guasto_lettura("no route length in the general section");
     if (c_.genera_tracciato != 0) {
-      c_.tracciato.at(0, 0) = {specie_elemento::intero, 0.0};
-      c_.tracciato.at(0, 1) = {specie_elemento::intero, 0.0};
-      c_.tracciato.at(1, 0) = {specie_elemento::intero, 0.0};
-      c_.tracciato.at(1, 1) = {specie_elemento::intero, 1.0};
+      c_.tracciato.assegna(0, 0, {specie_elemento::intero, 0.0});
+      c_.tracciato.assegna(0, 1, {specie_elemento::intero, 0.0});
+      c_.tracciato.assegna(1, 0, {specie_elemento::intero, 0.0});
+      c_.tracciato.assegna(1, 1, {specie_elemento::intero, 1.0});
     }
     if (ciclo_record() == dopo_record::esci) return dopo_record::esci;
     chiusura();
@@ -173,13 +174,13 @@ class compilatore_linea {
         tab[riga].posizione_stazione = numero();
       }
     };
-    progressiva("tre", 81);
-    progressiva("due", 82);
-    progressiva("uno", 83);
-    if (chiave(ha_esatto(t, "sfondo") && ha_esatto(t, "uno"), "sfondo")) tab[85].inizio = numero();
+    progressiva("tre", riga_progressiva_lontana);
+    progressiva("due", riga_progressiva_media);
+    progressiva("uno", riga_progressiva_vicina);
+    if (chiave(ha_esatto(t, "sfondo") && ha_esatto(t, "uno"), "sfondo")) tab[riga_identita].inizio = numero();
     if (chiave(ha_esatto(t, "sfondo") && ha_esatto(t, "due"), "sfondo"))
-      tab[85].posizione_stazione = numero();
-    if (chiave(ha_esatto(t, "sfondo") && ha_esatto(t, "tre"), "sfondo")) tab[85].fine = numero();
+      tab[riga_identita].posizione_stazione = numero();
+    if (chiave(ha_esatto(t, "sfondo") && ha_esatto(t, "tre"), "sfondo")) tab[riga_identita].fine = numero();
     if (chiave(ha_esatto(t, "ripetizione") && ha_esatto(t, "segnali"), "ripetizione segnali"))
       return ripetizione_segnali();
     if (!preso) ignorato();
@@ -187,7 +188,7 @@ class compilatore_linea {
   }
 
   dopo_record lunghezza() {
-    int32_t& l = c_.tabella_scenario[84].fine;
+    int32_t& l = c_.tabella_scenario[riga_percorso].fine;
     l = numero();
     if (l > lunghezza_massima) return esci(1);
     if (l < 0) return esci(25);
@@ -198,7 +199,7 @@ class compilatore_linea {
   }
 
   dopo_record ripetizione_segnali() {
-    riga_scenario& r = c_.tabella_scenario[86];
+    riga_scenario& r = c_.tabella_scenario[riga_treno];
     r.inizio = numero();
     r.fine = numero();
     if (r.inizio % 50 != 0) return esci(3);
@@ -297,8 +298,8 @@ class compilatore_linea {
     }
     double nx = x(metro_ - 1) + dx;
     double ny = y(metro_ - 1) + dy;
-    c_.tracciato.at(static_cast<int32_t>(metro_), 0) = {specie_elemento::reale, nx};
-    c_.tracciato.at(static_cast<int32_t>(metro_), 1) = {specie_elemento::reale, ny};
+    c_.tracciato.assegna(static_cast<int32_t>(metro_), 0, {specie_elemento::reale, nx});
+    c_.tracciato.assegna(static_cast<int32_t>(metro_), 1, {specie_elemento::reale, ny});
   }
 
   // One metre of a curve record: beyond the plan's last metre or beyond the
@@ -353,7 +354,7 @@ class compilatore_linea {
       cella& cel = c_.percorso[static_cast<size_t>(k)];
       cel.galleria = static_cast<uint8_t>(tipo);
       ++contatore;
-      if (luci && contatore % 4 == 0 && cel.tipo == 0) cel.tipo = 11;
+      if (luci && contatore % 4 == 0 && cel.tipo == tipo_cella::nessuno) cel.tipo = tipo_cella::luce_galleria;
     }
     return continua;
   }
@@ -382,7 +383,7 @@ class compilatore_linea {
       return esci(21, posizione);
     }
     avvisa(evento::cella, 0, posizione, i);
-    cel.tipo = 6;
+    cel.tipo = tipo_cella::indicatore_velocita;
     cel.dato1 = velocita_coppia(vad, vas);
     cel.dato2 = velocita_coppia(vbd, vbs);
     cel.dato3 = velocita_coppia(vcd, vcs);
@@ -404,7 +405,7 @@ class compilatore_linea {
       return esci(6, posizione);
     }
     avvisa(evento::cella, 0, posizione, i);
-    cel.tipo = 14;
+    cel.tipo = tipo_cella::cartello;
     cel.dato1 = static_cast<int16_t>(riga_cartello_);
     c_.tabella_scenario[static_cast<size_t>(riga_cartello_)].nome = c_.token;
     --riga_cartello_;
@@ -436,7 +437,7 @@ class compilatore_linea {
   int gallerie_ = 0;
   std::array<int32_t, massimo_gallerie + 1> inizi_{};
   std::array<int32_t, massimo_gallerie + 1> fini_{};
-  int32_t riga_cartello_ = 80;
+  int32_t riga_cartello_ = riga_primo_cartello;
 };
 
 }  // namespace
@@ -455,7 +456,8 @@ void progressive_ordina(costruzione& c) {
   };
   tabella& t = c.tabella_scenario;
   auto leggi = [&](int r) { return sezione{t[r].inizio, t[r].fine, t[r].posizione_stazione}; };
-  const sezione r81 = leggi(81), r82 = leggi(82), r83 = leggi(83);
+  const sezione r81 = leggi(riga_progressiva_lontana), r82 = leggi(riga_progressiva_media),
+                r83 = leggi(riga_progressiva_vicina);
   sezione nuove[3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}};
   int64_t somma = static_cast<int64_t>(r81.inizio) + r82.inizio + r83.inizio;
   if (somma != 0) {
@@ -495,7 +497,7 @@ void progressive_ordina(costruzione& c) {
   // All nine fields first: a difference that then overflows leaves the rows
   // ordered, not half moved.
   for (int i = 0; i < 3; ++i) {
-    riga_scenario& r = t[81 + i];
+    riga_scenario& r = t[riga_progressiva_lontana + i];
     r.inizio = nuove[i].inizio;
     r.fine = nuove[i].fine;
     r.posizione_stazione = nuove[i].flag;

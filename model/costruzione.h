@@ -10,6 +10,7 @@
 
 #include "files/archivio.h"
 #include "files/nomi_file.h"
+#include "model/dominio.h"
 #include "model/osservatore.h"
 #include "model/scenario.h"
 
@@ -36,7 +37,7 @@ struct costruzione : identita {
 
   // The lowest row taken by sign texts (80 minus their number); stations stop
   // below it.
-  int32_t segno_cartelli = 80;
+  int32_t segno_cartelli = riga_primo_cartello;
 
   // Where the record that caused the recorded code begins, for diagnostics:
   // 0 none, 1 line description, 2 train description; byte offset in it.

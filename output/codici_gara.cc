@@ -2,10 +2,12 @@
 
 #include <string>
 
+#include "model/dominio.h"
+
 namespace {
 // The key is left in the current token, as the compilers leave their fields.
 const std::string& chiave(costruzione& c) {
-  std::string k = c.tabella_scenario[86].nome + c.tabella_scenario[85].nome;
+  std::string k = c.tabella_scenario[riga_treno].nome + c.tabella_scenario[riga_identita].nome;
   for (char& ch : k)
     if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
   c.token = k + testo_riempimento;

@@ -2,8 +2,7 @@
 
 #include <limits>
 
-#include "output/binario.h"
-#include "output/scrittori.h"
+#include "model/campi.h"
 
 namespace {
 const unsigned char* byte_di(std::string_view dati, size_t offset) {
@@ -18,6 +17,34 @@ decodificato<T> rifiuto(std::string messaggio) {
 }
 
 std::string byte_al(size_t offset) { return "at byte " + std::to_string(offset); }
+
+// Reads the fields of r from p on, a text taking the length before it. The
+// caller has made sure the bytes are there.
+template <class R>
+void leggi_record(const unsigned char* p, R& r) {
+  per_ogni_campo<R>([&](const auto& c) {
+    using T = typename std::remove_cvref_t<decltype(c)>::tipo;
+    if constexpr (testo_v<T>) {
+      const size_t n = leggi_le<uint16_t>(p);
+      p += larghezza<T>();
+      (r.*c.membro).assign(reinterpret_cast<const char*>(p), n);
+      p += n;
+    } else {
+      r.*c.membro = leggi_le<T>(p);
+      p += larghezza<T>();
+    }
+  });
+}
+
+std::string codici_noti() {
+  std::string s;
+  for (size_t i = 0; i < forme_elemento.size(); ++i)
+    s += (i == 0                           ? ""
+          : i + 1 == forme_elemento.size() ? " or "
+                                           : ", ") +
+         std::to_string(forme_elemento[i].codice);
+  return s;
+}
 }  // namespace
 
 decodificato<std::vector<cella>> decodifica_percorso(std::string_view dati) {
@@ -30,21 +57,7 @@ decodificato<std::vector<cella>> decodifica_percorso(std::string_view dati) {
                               std::to_string(dati.size() % byte_cella) + " bytes over)");
   decodificato<risultato> d;
   d.valore.resize(dati.size() / byte_cella);
-  for (size_t i = 0; i < d.valore.size(); ++i) {
-    const unsigned char* p = byte_di(dati, i * byte_cella);
-    cella& c = d.valore[i];
-    c.tipo = prendi_8(p);
-    c.dato1 = prendi_16(p + 1);
-    c.dato2 = prendi_16(p + 3);
-    c.dato3 = prendi_16(p + 5);
-    c.dato4 = prendi_16(p + 7);
-    c.tempo = prendi_8(p + 9);
-    c.avviso = prendi_8(p + 10);
-    c.galleria = prendi_8(p + 11);
-    c.vel_limite = prendi_8(p + 12);
-    c.pendenza = prendi_8(p + 13);
-    c.aderenza = prendi_8(p + 14);
-  }
+  for (size_t i = 0; i < d.valore.size(); ++i) leggi_record(byte_di(dati, i * byte_cella), d.valore[i]);
   return d;
 }
 
@@ -60,29 +73,12 @@ decodificato<tabella> decodifica_tabella(std::string_view dati) {
                               std::to_string(byte_riga_senza_nome) + " bytes, " + std::to_string(resto) +
                               " left");
     const unsigned char* p = byte_di(dati, o);
-    const size_t n = static_cast<uint16_t>(prendi_16(p + 14));
+    const size_t n = leggi_le<uint16_t>(p + offset_lunghezza_nome);
     if (resto < byte_riga_senza_nome + n)
       return rifiuto<tabella>(dove + " is cut short: its name of " + std::to_string(n) +
                               " bytes needs a row of " + std::to_string(byte_riga_senza_nome + n) +
                               " bytes, " + std::to_string(resto) + " left");
-    riga_scenario& riga = d.valore[r];
-    riga.tipo = prendi_8(p);
-    riga.inizio = prendi_32(p + 1);
-    riga.fine = prendi_32(p + 5);
-    riga.posizione_stazione = prendi_32(p + 9);
-    riga.tps = prendi_8(p + 13);
-    riga.nome.assign(dati.substr(o + 16, n));
-    const unsigned char* q = p + 16 + n;
-    riga.d2_a = prendi_16(q);
-    riga.d3_a = prendi_16(q + 2);
-    riga.d1_b = prendi_16(q + 4);
-    riga.d2_b = prendi_16(q + 6);
-    riga.d3_b = prendi_16(q + 8);
-    riga.rap = prendi_8(q + 10);
-    riga.ac = prendi_8(q + 11);
-    riga.mar = prendi_8(q + 12);
-    riga.tab = prendi_8(q + 13);
-    riga.orario = prendi_32(q + 14);
+    leggi_record(p, d.valore[r]);
     o += byte_riga_senza_nome + n;
   }
   if (o != dati.size())
@@ -93,44 +89,37 @@ decodificato<tabella> decodifica_tabella(std::string_view dati) {
 
 decodificato<tracciato_t> decodifica_tracciato(std::string_view dati) {
   if (dati.empty()) return rifiuto<tracciato_t>("the file is empty");
-  std::vector<elemento> elementi;
-  // Every element takes at least two bytes.
-  elementi.reserve(dati.size() / 2);
+  // The kinds and the count first; the metres then take their elements.
+  size_t elementi = 0;
   size_t o = 0;
   while (o < dati.size()) {
-    const std::string dove = "element " + std::to_string(elementi.size()) + " " + byte_al(o);
-    if (dati.size() - o < 2) return rifiuto<tracciato_t>(dove + " is cut short in its type code");
-    const int16_t specie = prendi_16(byte_di(dati, o));
-    size_t valore = 0;
-    if (specie == specie_intero) {
-      valore = 2;
-    } else if (specie == specie_reale) {
-      valore = 8;
-    } else if (specie != specie_vuoto) {
-      return rifiuto<tracciato_t>(dove + " has type code " + std::to_string(specie) + ", not " +
-                                  std::to_string(specie_vuoto) + ", " + std::to_string(specie_intero) +
-                                  " or " + std::to_string(specie_reale));
-    }
-    if (dati.size() - o - 2 < valore) return rifiuto<tracciato_t>(dove + " is cut short in its value");
-    const unsigned char* p = byte_di(dati, o + 2);
-    if (specie == specie_vuoto) {
-      elementi.push_back({specie_elemento::vuoto, 0.0});
-    } else if (specie == specie_intero) {
-      elementi.push_back({specie_elemento::intero, static_cast<double>(prendi_16(p))});
-    } else {
-      elementi.push_back({specie_elemento::reale, prendi_64(p)});
-    }
-    o += 2 + valore;
+    auto dove = [&] { return "element " + std::to_string(elementi) + " " + byte_al(o); };
+    if (dati.size() - o < byte_codice_elemento)
+      return rifiuto<tracciato_t>(dove() + " is cut short in its type code");
+    const uint16_t codice = leggi_le<uint16_t>(byte_di(dati, o));
+    const forma_elemento* f = forma_del_codice(codice);
+    if (f == nullptr)
+      return rifiuto<tracciato_t>(dove() + " has type code " + std::to_string(static_cast<int16_t>(codice)) +
+                                  ", not " + codici_noti());
+    if (dati.size() - o - byte_codice_elemento < f->byte_valore)
+      return rifiuto<tracciato_t>(dove() + " is cut short in its value");
+    o += byte_elemento(f->specie);
+    ++elementi;
   }
-  if (elementi.size() % 2 != 0)
-    return rifiuto<tracciato_t>(std::to_string(elementi.size()) +
+  if (elementi % 2 != 0)
+    return rifiuto<tracciato_t>(std::to_string(elementi) +
                                 " elements: an odd number cannot split into the x half and the y half");
-  const size_t meta = elementi.size() / 2;
+  const size_t meta = elementi / 2;
   if (meta - 1 > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
     return rifiuto<tracciato_t>("more metres than a plan can hold");
   decodificato<tracciato_t> d;
   d.valore.crea(static_cast<int32_t>(meta - 1));
-  for (size_t e = 0; e < elementi.size(); ++e)
-    d.valore.at(static_cast<int32_t>(e % meta), static_cast<int>(e / meta)) = elementi[e];
+  o = 0;
+  for (size_t e = 0; e < elementi; ++e) {
+    const unsigned char* p = byte_di(dati, o);
+    const specie_elemento s = forma_del_codice(leggi_le<uint16_t>(p))->specie;
+    d.valore.assegna(static_cast<int32_t>(e % meta), static_cast<int>(e / meta), leggi_elemento(s, p));
+    o += byte_elemento(s);
+  }
   return d;
 }

@@ -1,5 +1,6 @@
 #include "output/finitura.h"
 
+#include "model/dominio.h"
 #include "output/codici_gara.h"
 
 namespace {
@@ -11,8 +12,8 @@ class passata {
 
   void esegui() {
     for (int64_t i = 1; i <= n_ - 2; ++i) {
-      if (cel(i).tipo == 4) tabella_avviso(i);
-      if (cel(i).tipo == 3) inizio_rallentamento(i);
+      if (cel(i).tipo == tipo_cella::tabella_avviso) tabella_avviso(i);
+      if (cel(i).tipo == tipo_cella::inizio_rallentamento) inizio_rallentamento(i);
     }
   }
 
@@ -23,7 +24,7 @@ class passata {
   bool libera(int64_t k) { return dentro(k) && cella_libera(cel(k)); }
   bool di_tipo(int64_t k, uint8_t t) { return dentro(k) && cel(k).tipo == t; }
   void segna(int64_t k) {
-    cel(k).tipo = 12;
+    cel(k).tipo = tipo_cella::punto_codice;
     cel(k).dato1 = codice_rallentato;
   }
   void abbassa(int64_t k) { cel(k).dato1 = minimo<int16_t>(codice_rallentato, cel(k).dato1); }
@@ -44,11 +45,11 @@ class passata {
   void tabella_avviso(int64_t i) {
     for (int64_t j = 1; j <= 20 && i - j >= 3; ++j) {
       int64_t k = i - j;
-      if (cel(k).tipo != 1) continue;
+      if (cel(k).tipo != tipo_cella::segnale) continue;
       if (segna_prima_libera({k - 1, k - 2})) continue;
-      if (di_tipo(k - 1, 12)) {
+      if (di_tipo(k - 1, tipo_cella::punto_codice)) {
         abbassa(k - 1);
-      } else if (di_tipo(k - 2, 12)) {
+      } else if (di_tipo(k - 2, tipo_cella::punto_codice)) {
         abbassa(k - 2);
       } else {
         errore(11, k);
@@ -87,7 +88,7 @@ class passata {
           errore(13, m);
         }
       }
-      if (cel(m).tipo == 2) break;
+      if (cel(m).tipo == tipo_cella::fine_rallentamento) break;
     }
     return m;
   }
@@ -96,7 +97,7 @@ class passata {
   void primo_segnale_dopo(int64_t m) {
     int64_t k = 0;
     for (int64_t h = m; h <= m + 12; ++h) {
-      if (di_tipo(h, 1)) {
+      if (di_tipo(h, tipo_cella::segnale)) {
         k = h - 1;
         break;
       }
@@ -113,13 +114,13 @@ class passata {
 void passata_finale(costruzione& c) { passata(c).esegui(); }
 
 int32_t blocco_finale(costruzione& c) {
-  riga_scenario& r85 = c.tabella_scenario[85];
-  cella& c1 = c.percorso[1];
-  if (r85.d2_a != 0 || c1.dato1 != 0) return 1250;
-  r85.d2_a = 610;
-  c1.dato1 = 5121;
-  if (r85.orario != 0 || c1.dato2 != 0) return 1251;
-  r85.orario = codice_gara_st(c);
-  c1.dato2 = static_cast<int16_t>(codice_gara_og(c));
+  riga_scenario& r85 = c.tabella_scenario[riga_timbro];
+  cella& c1 = c.percorso[cella_timbro];
+  if (r85.*marcatore_riga != 0 || c1.*marcatore_cella != 0) return 1250;
+  r85.*marcatore_riga = valore_marcatore_riga;
+  c1.*marcatore_cella = valore_marcatore_cella;
+  if (r85.*codice_riga != 0 || c1.*codice_cella != 0) return 1251;
+  r85.*codice_riga = codice_gara_st(c);
+  c1.*codice_cella = static_cast<int16_t>(codice_gara_og(c));
   return 0;
 }

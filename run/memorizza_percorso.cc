@@ -7,6 +7,7 @@
 #include "files/archivio.h"
 #include "files/nomi_file.h"
 #include "line/compilatore_linea.h"
+#include "model/dominio.h"
 #include "output/finitura.h"
 #include "output/scrittori.h"
 #include "train/compilatore_treno.h"
@@ -30,8 +31,8 @@ esito_costruzione esito(const costruzione& c, std::string fatale = {}) {
 }  // namespace
 
 void memorizza_dati(costruzione& c) {
-  c.tabella_scenario[85].nome = c.identificativo;
-  c.tabella_scenario[86].nome = c.numero_treno;
+  c.tabella_scenario[riga_identita].nome = c.identificativo;
+  c.tabella_scenario[riga_treno].nome = c.numero_treno;
   if (!archivio_di(c).esiste(nomi::descrizione_linea(c))) {
     c.registra(101);
     return;

@@ -5,6 +5,7 @@
 #include "aiuti.h"
 #include "files/archivio.h"
 #include "output/binario.h"
+#include "output/decodifica.h"
 
 namespace {
 
@@ -74,12 +75,12 @@ TEST(Riga, FieldsAtTheirOffsetsAroundTheName) {
 TEST(CodificaTracciato, VariantsWithXHalfBeforeYHalf) {
   tracciato_t t;
   t.crea(3);  // metres 0..3
-  t.at(0, 0) = {specie_elemento::intero, 0};
-  t.at(0, 1) = {specie_elemento::intero, 0};
-  t.at(1, 0) = {specie_elemento::intero, 0};
-  t.at(1, 1) = {specie_elemento::intero, 1};
-  t.at(2, 0) = {specie_elemento::reale, 0.5};
-  t.at(2, 1) = {specie_elemento::reale, 2.0};
+  t.assegna(0, 0, {specie_elemento::intero, 0});
+  t.assegna(0, 1, {specie_elemento::intero, 0});
+  t.assegna(1, 0, {specie_elemento::intero, 0});
+  t.assegna(1, 1, {specie_elemento::intero, 1});
+  t.assegna(2, 0, {specie_elemento::reale, 0.5});
+  t.assegna(2, 1, {specie_elemento::reale, 2.0});
   // metre 3 stays empty
   const std::string s = codifica_tracciato(t);
   // Each half: 4 + 4 + 10 + 2 bytes.
@@ -95,6 +96,159 @@ TEST(CodificaTracciato, VariantsWithXHalfBeforeYHalf) {
   // 2.0 as IEEE double: 0x4000000000000000, little-endian.
   EXPECT_EQ(p[37], 0x40);
   EXPECT_EQ(p[30], 0x00);
+}
+
+// The layout as the format gives it, field by field: each offset is the one
+// before plus that field's width (u8 1, i16 2, i32 4, a text's length 2).
+struct caso_offset {
+  const char* campo;
+  size_t offset;
+};
+
+template <class R>
+void offset_come_da_formato(std::initializer_list<caso_offset> attesi) {
+  std::vector<std::string> nomi;
+  per_ogni_campo<R>([&](const auto& c) { nomi.emplace_back(c.nome); });
+  ASSERT_EQ(nomi.size(), attesi.size());
+  size_t i = 0;
+  for (const caso_offset& a : attesi) {
+    EXPECT_EQ(nomi[i++], a.campo);
+    EXPECT_EQ(offset_di<R>(a.campo), a.offset) << a.campo;
+  }
+}
+
+TEST(Formato, CellFieldsInFileOrderAtTheirOffsets) {
+  offset_come_da_formato<cella>({{"tipo", 0},
+                                 {"dato1", 1},
+                                 {"dato2", 3},
+                                 {"dato3", 5},
+                                 {"dato4", 7},
+                                 {"tempo", 9},
+                                 {"avviso", 10},
+                                 {"galleria", 11},
+                                 {"vel_limite", 12},
+                                 {"pendenza", 13},
+                                 {"aderenza", 14}});
+  // 1 + 4 * 2 + 6 * 1.
+  EXPECT_EQ(byte_cella, 15u);
+}
+
+TEST(Formato, RowFieldsInFileOrderAtTheirOffsetsLessTheName) {
+  // From d2_a on, a field lies n bytes further than this, n the name's length.
+  offset_come_da_formato<riga_scenario>({{"tipo", 0},
+                                         {"inizio", 1},
+                                         {"fine", 5},
+                                         {"posizione_stazione", 9},
+                                         {"tps", 13},
+                                         {"nome", 14},
+                                         {"d2_a", 16},
+                                         {"d3_a", 18},
+                                         {"d1_b", 20},
+                                         {"d2_b", 22},
+                                         {"d3_b", 24},
+                                         {"rap", 26},
+                                         {"ac", 27},
+                                         {"mar", 28},
+                                         {"tab", 29},
+                                         {"orario", 30}});
+  // 1 + 3 * 4 + 1 + 2 + 5 * 2 + 4 * 1 + 4.
+  EXPECT_EQ(byte_riga_senza_nome, 34u);
+  EXPECT_EQ(offset_lunghezza_nome, 14u);
+}
+
+std::string da_byte(std::initializer_list<int> b) {
+  std::string s;
+  for (int x : b) s.push_back(static_cast<char>(x));
+  return s;
+}
+
+// Bytes worked by hand decode to the fields below and encode back to
+// themselves: the order and the byte order of every field are pinned.
+TEST(FormatoAMano, CellBytesDecodeAndEncodeBack) {
+  // tipo 12; dato1 180 = 0x00B4; dato2 2306 = 0x0902; dato3 -1 = 0xFFFF;
+  // dato4 -32768 = 0x8000; then tempo 101, avviso 84, galleria 3,
+  // vel_limite 32, pendenza 89, aderenza 80.
+  const std::string b = da_byte({12, 0xB4, 0x00, 0x02, 0x09, 0xFF, 0xFF, 0x00, 0x80, 101, 84, 3, 32, 89, 80});
+  auto d = decodifica_percorso(b);
+  ASSERT_TRUE(d.ok()) << d.errore;
+  ASSERT_EQ(d.valore.size(), 1u);
+  const cella& c = d.valore[0];
+  EXPECT_EQ(c.tipo, 12);
+  EXPECT_EQ(c.dato1, 180);
+  EXPECT_EQ(c.dato2, 2306);
+  EXPECT_EQ(c.dato3, -1);
+  EXPECT_EQ(c.dato4, -32768);
+  EXPECT_EQ(c.tempo, 101);
+  EXPECT_EQ(c.avviso, 84);
+  EXPECT_EQ(c.galleria, 3);
+  EXPECT_EQ(c.vel_limite, 32);
+  EXPECT_EQ(c.pendenza, 89);
+  EXPECT_EQ(c.aderenza, 80);
+  EXPECT_EQ(byte(codifica_percorso(d.valore)), byte(b));
+}
+
+TEST(FormatoAMano, RowBytesDecodeAndEncodeBack) {
+  // Row 3 of an otherwise empty table of 87 rows of 34 zero bytes.
+  // clang-format off
+  const std::string riga = da_byte({
+      8,                       // tipo
+      0x0C, 0xFE, 0xFF, 0xFF,  // inizio -500 = 0xFFFFFE0C
+      0xF4, 0x01, 0x00, 0x00,  // fine 500 = 0x000001F4
+      0x04, 0x03, 0x02, 0x01,  // posizione_stazione 0x01020304
+      1,                       // tps
+      2, 0, 'A', 'B',          // nome "AB", length 2
+      0x62, 0x02,              // d2_a 610 = 0x0262
+      0xFE, 0xFF,              // d3_a -2 = 0xFFFE
+      13, 0,                   // d1_b
+      0x35, 0,                 // d2_b 53 = 0x0035
+      0xFD, 0xFF,              // d3_b -3 = 0xFFFD
+      7, 60, 1, 9,             // rap, ac, mar, tab
+      0x78, 0xC3, 0x00, 0x00,  // orario 50040 = 0x0000C378
+  });
+  // clang-format on
+  ASSERT_EQ(riga.size(), 36u);
+  const std::string b = std::string(3 * 34, '\0') + riga + std::string(83 * 34, '\0');
+  auto d = decodifica_tabella(b);
+  ASSERT_TRUE(d.ok()) << d.errore;
+  const riga_scenario& r = d.valore[3];
+  EXPECT_EQ(r.tipo, 8);
+  EXPECT_EQ(r.inizio, -500);
+  EXPECT_EQ(r.fine, 500);
+  EXPECT_EQ(r.posizione_stazione, 0x01020304);
+  EXPECT_EQ(r.tps, 1);
+  EXPECT_EQ(r.nome, "AB");
+  EXPECT_EQ(r.d2_a, 610);
+  EXPECT_EQ(r.d3_a, -2);
+  EXPECT_EQ(r.d1_b, 13);
+  EXPECT_EQ(r.d2_b, 53);
+  EXPECT_EQ(r.d3_b, -3);
+  EXPECT_EQ(r.rap, 7);
+  EXPECT_EQ(r.ac, 60);
+  EXPECT_EQ(r.mar, 1);
+  EXPECT_EQ(r.tab, 9);
+  EXPECT_EQ(r.orario, 50040);
+  EXPECT_EQ(d.valore[2].nome, "");
+  EXPECT_EQ(d.valore[4].tipo, 0);
+  EXPECT_EQ(byte(codifica_tabella(d.valore)), byte(b));
+}
+
+TEST(FormatoAMano, PlanBytesDecodeAndEncodeBack) {
+  // Metres 0 and 1. x: integer -2 = 0xFFFE, double 1.5 = 0x3FF8000000000000;
+  // y: empty, integer 300 = 0x012C.
+  const std::string b =
+      da_byte({2, 0, 0xFE, 0xFF, 5, 0, 0, 0, 0, 0, 0, 0, 0xF8, 0x3F, 0, 0, 2, 0, 0x2C, 0x01});
+  auto d = decodifica_tracciato(b);
+  ASSERT_TRUE(d.ok()) << d.errore;
+  const tracciato_t& t = d.valore;
+  ASSERT_EQ(t.ultimo_metro(), 1);
+  EXPECT_EQ(t.at(0, 0).specie, specie_elemento::intero);
+  EXPECT_EQ(t.at(0, 0).valore, -2.0);
+  EXPECT_EQ(t.at(1, 0).specie, specie_elemento::reale);
+  EXPECT_EQ(t.at(1, 0).valore, 1.5);
+  EXPECT_EQ(t.at(0, 1).specie, specie_elemento::vuoto);
+  EXPECT_EQ(t.at(1, 1).specie, specie_elemento::intero);
+  EXPECT_EQ(t.at(1, 1).valore, 300.0);
+  EXPECT_EQ(byte(codifica_tracciato(t)), byte(b));
 }
 
 struct caso_dimensioni {
@@ -125,9 +279,9 @@ TEST(CodificaTracciato, NormalBuildGivesTwentyBytesPerMetreLessThirtySix) {
   tracciato_t t;
   t.crea(m);
   for (int comp = 0; comp < 2; ++comp) {
-    t.at(0, comp) = {specie_elemento::intero, 0};
-    t.at(1, comp) = {specie_elemento::intero, static_cast<double>(comp)};
-    for (int32_t i = 2; i <= m - 2; ++i) t.at(i, comp) = {specie_elemento::reale, 1.0};
+    t.assegna(0, comp, {specie_elemento::intero, 0});
+    t.assegna(1, comp, {specie_elemento::intero, static_cast<double>(comp)});
+    for (int32_t i = 2; i <= m - 2; ++i) t.assegna(i, comp, {specie_elemento::reale, 1.0});
   }
   const std::string s = codifica_tracciato(t);
   EXPECT_EQ(s.size(), spedito::byte_piano);

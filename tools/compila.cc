@@ -11,6 +11,7 @@
 #include "diagnostica.h"
 #include "files/archivio.h"
 #include "files/nomi_file.h"
+#include "model/dominio.h"
 
 namespace fs = std::filesystem;
 
@@ -45,15 +46,16 @@ std::string senza_record(const esito_compile& e, const costruzione& c, const ing
     dettaglio = treno.dato + " does not exist";
     return treno.dato;
   }
-  if ((e.codice == 1250 || e.codice == 1251) && c.percorso.size() > 1) {
-    const cella& uno = c.percorso[1];
-    const int16_t valore = e.codice == 1250 ? uno.dato1 : uno.dato2;
+  if ((e.codice == 1250 || e.codice == 1251) && c.percorso.size() > cella_timbro) {
+    const cella& uno = c.percorso[cella_timbro];
+    const int16_t valore = e.codice == 1250 ? uno.*marcatore_cella : uno.*codice_cella;
     if (valore != 0)
       dettaglio = std::string(e.codice == 1250 ? "dato1 " : "dato2 ") + std::to_string(valore) + " (tipo " +
                   std::to_string(uno.tipo) + ")";
     // Indicators and signs come from the line; everything else that can sit
     // in cell 1 comes from the train or from its slowdowns.
-    return uno.tipo == 6 || uno.tipo == 14 ? linea.dato : treno.dato;
+    return uno.tipo == tipo_cella::indicatore_velocita || uno.tipo == tipo_cella::cartello ? linea.dato
+                                                                                           : treno.dato;
   }
   return v.origine == documento::linea ? linea.dato : treno.dato;
 }

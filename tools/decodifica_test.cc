@@ -198,12 +198,12 @@ TEST(AndataERitorno, ExtremeValuesOfEveryField) {
   t[86].nome = std::string("\0\"\\", 3);
   tracciato_t g;
   g.crea(3);
-  g.at(0, 0) = {specie_elemento::intero, -32768};
-  g.at(0, 1) = {specie_elemento::intero, 32767};
-  g.at(1, 0) = {specie_elemento::reale, -0.0};
-  g.at(1, 1) = {specie_elemento::reale, std::numeric_limits<double>::denorm_min()};
-  g.at(2, 0) = {specie_elemento::reale, std::numeric_limits<double>::infinity()};
-  g.at(2, 1) = {specie_elemento::reale, 9.02732e300};
+  g.assegna(0, 0, {specie_elemento::intero, -32768});
+  g.assegna(0, 1, {specie_elemento::intero, 32767});
+  g.assegna(1, 0, {specie_elemento::reale, -0.0});
+  g.assegna(1, 1, {specie_elemento::reale, std::numeric_limits<double>::denorm_min()});
+  g.assegna(2, 0, {specie_elemento::reale, std::numeric_limits<double>::infinity()});
+  g.assegna(2, 1, {specie_elemento::reale, 9.02732e300});
   // metre 3 stays empty on both halves
   andata_e_ritorno(codifica_percorso(celle), codifica_tabella(t), codifica_tracciato(g));
 }

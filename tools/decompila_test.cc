@@ -162,7 +162,7 @@ TEST(Decompila, CioCheNessunaDescrizioneDaVieneNominato) {
   const int32_t meta = piano.ultimo_metro() / 2;
   ASSERT_EQ(piano.at(meta, 0).specie, specie_elemento::reale);
   for (int32_t m = meta; m <= piano.ultimo_metro(); ++m)
-    for (int k = 0; k < 2; ++k) piano.at(m, k) = {};
+    for (int k = 0; k < 2; ++k) piano.assegna(m, k, {});
   f = s.file;
   f.piano = codifica_tracciato(piano);
   d = decompila(f);

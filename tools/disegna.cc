@@ -11,6 +11,7 @@
 #include "comandi.h"
 #include "diagnostica.h"
 #include "files/archivio.h"
+#include "model/dominio.h"
 #include "output/decodifica.h"
 #include "svg.h"
 
@@ -22,13 +23,8 @@ namespace {
 
 // Stamped by every build that writes the files; a file without it is another
 // kind of file that happens to decode.
-constexpr int16_t marcatore_celle = 5121;
-constexpr int16_t marcatore_tabella = 610;
-constexpr int riga_percorso = 84;
-constexpr int riga_marcatore = 85;
 constexpr int prima_riga_stazione = 1;
-constexpr int ultima_riga_stazione = 80;
-constexpr int tipo_stazione = 10;
+constexpr int ultima_riga_stazione = riga_primo_cartello;
 // Kinds from this one up are only listed: they get no cell.
 constexpr int primo_tipo_senza_cella = 25;
 
@@ -76,16 +72,18 @@ tracciato_t leggi_piano(const std::string& file) {
 std::vector<cella> leggi_celle(const std::string& file) {
   auto d = decodifica_percorso(leggi(file));
   if (!d.ok()) throw rifiuto{file, "not a cells file: " + d.errore};
-  if (d.valore.size() < 2 || d.valore[1].dato1 != marcatore_celle)
-    throw rifiuto{file, "not a cells file: cell 1 lacks the marker 5121 that every build stamps in dato1"};
+  if (d.valore.size() <= cella_timbro || d.valore[cella_timbro].*marcatore_cella != valore_marcatore_cella)
+    throw rifiuto{file, "not a cells file: cell 1 lacks the marker " +
+                            std::to_string(valore_marcatore_cella) + " that every build stamps in dato1"};
   return std::move(d.valore);
 }
 
 tabella leggi_tabella(const std::string& file) {
   auto d = decodifica_tabella(leggi(file));
   if (!d.ok()) throw rifiuto{file, "not a table file: " + d.errore};
-  if (d.valore[riga_marcatore].d2_a != marcatore_tabella)
-    throw rifiuto{file, "not a table file: row 85 lacks the marker 610 that every build stamps in d2_a"};
+  if (d.valore[riga_timbro].*marcatore_riga != valore_marcatore_riga)
+    throw rifiuto{file, "not a table file: row 85 lacks the marker " + std::to_string(valore_marcatore_riga) +
+                            " that every build stamps in d2_a"};
   return d.valore;
 }
 
@@ -123,7 +121,7 @@ void verifica_coerenza(const scenario_letto& s, const opzioni& o) {
   if (s.celle && s.righe) {
     for (size_t n = 0; n < s.celle->size(); ++n) {
       const cella& c = (*s.celle)[n];
-      if (c.tipo != tipo_stazione) continue;
+      if (c.tipo != tipo_cella::stazione) continue;
       const std::string dove =
           "cell " + std::to_string(n) + " is a station naming row " + std::to_string(c.dato1);
       if (c.dato1 < prima_riga_stazione || c.dato1 > ultima_riga_stazione ||
@@ -177,7 +175,8 @@ std::vector<stazione_da_disegnare> stazioni(const scenario_letto& s) {
     std::vector<bool> con_cella(ultima_riga_stazione + 1, false);
     if (s.celle)
       for (const cella& c : *s.celle)
-        if (c.tipo == tipo_stazione && c.dato1 >= prima_riga_stazione && c.dato1 <= ultima_riga_stazione)
+        if (c.tipo == tipo_cella::stazione && c.dato1 >= prima_riga_stazione &&
+            c.dato1 <= ultima_riga_stazione)
           con_cella[static_cast<size_t>(c.dato1)] = true;
     for (int r = prima_riga_stazione; r <= ultima_riga_stazione; ++r) {
       const riga_scenario& riga = (*s.righe)[static_cast<size_t>(r)];
@@ -187,7 +186,7 @@ std::vector<stazione_da_disegnare> stazioni(const scenario_letto& s) {
     }
   } else if (s.celle) {
     for (size_t n = 0; n < s.celle->size(); ++n)
-      if ((*s.celle)[n].tipo == tipo_stazione)
+      if ((*s.celle)[n].tipo == tipo_cella::stazione)
         v.push_back({50 * static_cast<int64_t>(n), "row " + std::to_string((*s.celle)[n].dato1), true});
   }
   return v;

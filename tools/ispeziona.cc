@@ -10,6 +10,8 @@
 #include "comandi.h"
 #include "diagnostica.h"
 #include "files/archivio.h"
+#include "model/campi.h"
+#include "model/dominio.h"
 #include "output/decodifica.h"
 #include "testi.h"
 
@@ -55,27 +57,27 @@ std::string specie_dal_nome(const std::string& file) {
 
 const char* nome_tipo(int tipo) {
   switch (tipo) {
-    case 1:
+    case tipo_cella::segnale:
       return "signal";
-    case 2:
+    case tipo_cella::fine_rallentamento:
       return "slowdown end";
-    case 3:
+    case tipo_cella::inizio_rallentamento:
       return "slowdown start";
-    case 4:
+    case tipo_cella::tabella_avviso:
       return "slowdown warning board";
-    case 5:
+    case tipo_cella::avvicinamento:
       return "slowdown approach";
-    case 6:
+    case tipo_cella::indicatore_velocita:
       return "maximum-speed indicator";
-    case 10:
+    case tipo_cella::stazione:
       return "station";
-    case 11:
+    case tipo_cella::luce_galleria:
       return "tunnel light";
-    case 12:
+    case tipo_cella::punto_codice:
       return "code point";
-    case 13:
+    case tipo_cella::punto_senza_codice:
       return "code point without code";
-    case 14:
+    case tipo_cella::cartello:
       return "sign";
     default:
       return nullptr;
@@ -91,11 +93,56 @@ std::string reale(double v) {
   return std::string(b, r.ptr);
 }
 
+template <class T>
+bool nullo(const T& v) {
+  if constexpr (testo_v<T>) {
+    return v.empty();
+  } else {
+    return v == 0;
+  }
+}
+
 // Nearly every cell carries the profile bytes; a cell is empty when it holds
-// nothing else.
-bool cella_vuota(const cella& c) {
-  return c.tipo == 0 && c.dato1 == 0 && c.dato2 == 0 && c.dato3 == 0 && c.dato4 == 0 && c.tempo == 0 &&
-         c.avviso == 0 && c.galleria == 0;
+// nothing else. A row is empty when it holds nothing at all.
+template <class R>
+bool vuoto(const R& r) {
+  bool v = true;
+  per_ogni_campo<R>([&](const auto& c) { v = v && (c.profilo || nullo(r.*c.membro)); });
+  return v;
+}
+
+// "name=value" for every field, in file order; a text is quoted, and
+// `nota(nome)` may add words after a value.
+template <class R, class N>
+std::string in_testo(const R& r, N nota) {
+  std::string t;
+  per_ogni_campo<R>([&](const auto& c) {
+    const auto& v = r.*c.membro;
+    if (!t.empty()) t += ' ';
+    t += c.nome;
+    t += '=';
+    if constexpr (testo_v<std::remove_cvref_t<decltype(v)>>) {
+      t += citato(v);
+    } else {
+      t += std::to_string(v);
+    }
+    t += nota(std::string_view(c.nome));
+  });
+  return t;
+}
+
+template <class R>
+json in_json(int64_t indice, const R& r) {
+  json j{{"index", indice}};
+  per_ogni_campo<R>([&](const auto& c) {
+    const auto& v = r.*c.membro;
+    if constexpr (testo_v<std::remove_cvref_t<decltype(v)>>) {
+      j[c.nome] = utf8_da_latin1(v);
+    } else {
+      j[c.nome] = v;
+    }
+  });
+  return j;
 }
 
 // Entries go out one per line as they are made, in text or as one JSON
@@ -132,75 +179,31 @@ int mostra_celle(const std::vector<cella>& celle, const filtro& f, elenco uscita
   for (size_t n = 0; n < celle.size(); ++n) {
     const auto i = static_cast<int64_t>(n);
     const cella& c = celle[n];
-    if (!f.comprende(i) || (f.non_vuoti && cella_vuota(c)) || !f.tipo_ammesso(c.tipo)) continue;
+    if (!f.comprende(i) || (f.non_vuoti && vuoto(c)) || !f.tipo_ammesso(c.tipo)) continue;
     if (uscita.come_json()) {
-      uscita.voce({{"index", i},
-                   {"tipo", c.tipo},
-                   {"dato1", c.dato1},
-                   {"dato2", c.dato2},
-                   {"dato3", c.dato3},
-                   {"dato4", c.dato4},
-                   {"tempo", c.tempo},
-                   {"avviso", c.avviso},
-                   {"galleria", c.galleria},
-                   {"vel_limite", c.vel_limite},
-                   {"pendenza", c.pendenza},
-                   {"aderenza", c.aderenza}});
+      uscita.voce(in_json(i, c));
       continue;
     }
-    std::string t =
-        "cell " + std::to_string(i) + " at " + std::to_string(i * 50) + " m: tipo=" + std::to_string(c.tipo);
-    if (const char* nome = nome_tipo(c.tipo)) t += std::string(" (") + nome + ")";
-    t += " dato1=" + std::to_string(c.dato1) + " dato2=" + std::to_string(c.dato2) +
-         " dato3=" + std::to_string(c.dato3) + " dato4=" + std::to_string(c.dato4) +
-         " tempo=" + std::to_string(c.tempo) + " avviso=" + std::to_string(c.avviso) +
-         " galleria=" + std::to_string(c.galleria) + " vel_limite=" + std::to_string(c.vel_limite) +
-         " pendenza=" + std::to_string(c.pendenza) + " aderenza=" + std::to_string(c.aderenza);
-    uscita.riga(t);
+    auto tipo = [&c](std::string_view campo) {
+      const char* nome = campo == "tipo" ? nome_tipo(c.tipo) : nullptr;
+      return nome != nullptr ? std::string(" (") + nome + ")" : std::string();
+    };
+    uscita.riga("cell " + std::to_string(i) + " at " + std::to_string(i * 50) + " m: " + in_testo(c, tipo));
   }
   return uscita.chiudi();
-}
-
-bool riga_vuota(const riga_scenario& r) {
-  return r.tipo == 0 && r.inizio == 0 && r.fine == 0 && r.posizione_stazione == 0 && r.tps == 0 &&
-         r.nome.empty() && r.d2_a == 0 && r.d3_a == 0 && r.d1_b == 0 && r.d2_b == 0 && r.d3_b == 0 &&
-         r.rap == 0 && r.ac == 0 && r.mar == 0 && r.tab == 0 && r.orario == 0;
 }
 
 int mostra_tabella(const tabella& t, const filtro& f, elenco uscita) {
   for (size_t n = 0; n < t.size(); ++n) {
     const auto i = static_cast<int64_t>(n);
     const riga_scenario& r = t[n];
-    if (!f.comprende(i) || (f.non_vuoti && riga_vuota(r)) || !f.tipo_ammesso(r.tipo)) continue;
+    if (!f.comprende(i) || (f.non_vuoti && vuoto(r)) || !f.tipo_ammesso(r.tipo)) continue;
     if (uscita.come_json()) {
-      uscita.voce({{"index", i},
-                   {"tipo", r.tipo},
-                   {"inizio", r.inizio},
-                   {"fine", r.fine},
-                   {"posizione_stazione", r.posizione_stazione},
-                   {"tps", r.tps},
-                   {"nome", utf8_da_latin1(r.nome)},
-                   {"d2_a", r.d2_a},
-                   {"d3_a", r.d3_a},
-                   {"d1_b", r.d1_b},
-                   {"d2_b", r.d2_b},
-                   {"d3_b", r.d3_b},
-                   {"rap", r.rap},
-                   {"ac", r.ac},
-                   {"mar", r.mar},
-                   {"tab", r.tab},
-                   {"orario", r.orario}});
+      uscita.voce(in_json(i, r));
       continue;
     }
-    uscita.riga("row " + std::to_string(i) + ": tipo=" + std::to_string(r.tipo) +
-                " inizio=" + std::to_string(r.inizio) + " fine=" + std::to_string(r.fine) +
-                " posizione_stazione=" + std::to_string(r.posizione_stazione) +
-                " tps=" + std::to_string(r.tps) + " nome=" + citato(r.nome) +
-                " d2_a=" + std::to_string(r.d2_a) + " d3_a=" + std::to_string(r.d3_a) +
-                " d1_b=" + std::to_string(r.d1_b) + " d2_b=" + std::to_string(r.d2_b) +
-                " d3_b=" + std::to_string(r.d3_b) + " rap=" + std::to_string(r.rap) +
-                " ac=" + std::to_string(r.ac) + " mar=" + std::to_string(r.mar) +
-                " tab=" + std::to_string(r.tab) + " orario=" + std::to_string(r.orario));
+    uscita.riga("row " + std::to_string(i) + ": " +
+                in_testo(r, [](std::string_view) { return std::string(); }));
   }
   return uscita.chiudi();
 }
@@ -208,23 +211,11 @@ int mostra_tabella(const tabella& t, const filtro& f, elenco uscita) {
 std::string testo_elemento(const elemento& e) {
   switch (e.specie) {
     case specie_elemento::vuoto:
-      return "empty";
+      return forma(e.specie).nome;
     case specie_elemento::intero:
-      return std::to_string(static_cast<int>(e.valore)) + " (integer)";
+      return std::to_string(static_cast<int>(e.valore)) + " (" + forma(e.specie).nome + ")";
     case specie_elemento::reale:
       return reale(e.valore);
-  }
-  return "";
-}
-
-const char* nome_specie(specie_elemento s) {
-  switch (s) {
-    case specie_elemento::vuoto:
-      return "empty";
-    case specie_elemento::intero:
-      return "integer";
-    case specie_elemento::reale:
-      return "double";
   }
   return "";
 }
@@ -241,9 +232,9 @@ int mostra_piano(const tracciato_t& t, const filtro& f, elenco uscita) {
     if (uscita.come_json()) {
       uscita.voce({{"index", m},
                    {"x", valore(x)},
-                   {"x_kind", nome_specie(x.specie)},
+                   {"x_kind", forma(x.specie).nome},
                    {"y", valore(y)},
-                   {"y_kind", nome_specie(y.specie)}});
+                   {"y_kind", forma(y.specie).nome}});
       continue;
     }
     uscita.riga("metre " + std::to_string(m) + ": x=" + testo_elemento(x) + " y=" + testo_elemento(y));

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "disegna.h"
+#include "model/dominio.h"
 #include "svg.h"
 #include "testi.h"
 
@@ -63,7 +64,10 @@ class disegno_piano {
     const int64_t l = lunghezza_percorso(s_).value_or(ultimo_);
     std::string titolo = "Plan of the route: " + s_.nome_file;
     if (s_.righe)
-      titolo.append(", ").append((*s_.righe)[85].nome).append(" train ").append((*s_.righe)[86].nome);
+      titolo.append(", ")
+          .append((*s_.righe)[riga_identita].nome)
+          .append(" train ")
+          .append((*s_.righe)[riga_treno].nome);
     titolo.append(" (").append(km_esatti(static_cast<double>(l))).append(")");
     inquadra(margine_sx + svg::larghezza_testo(titolo.size(), 15) + 10);
     fine_ = static_cast<int32_t>(std::clamp<int64_t>(l, 0, ultimo_));
@@ -240,7 +244,7 @@ class disegno_piano {
     std::string d;
     std::set<std::pair<long, long>> visti;
     for (size_t n = 0; n < s_.celle->size(); ++n) {
-      if ((*s_.celle)[n].tipo != 1) continue;
+      if ((*s_.celle)[n].tipo != tipo_cella::segnale) continue;
       const int64_t m = 50 * static_cast<int64_t>(n);
       if (!pieno(m)) continue;
       const punto p = px(static_cast<int32_t>(m));

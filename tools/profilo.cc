@@ -5,6 +5,7 @@
 #include <set>
 
 #include "disegna.h"
+#include "model/dominio.h"
 #include "svg.h"
 #include "testi.h"
 
@@ -18,13 +19,6 @@ constexpr double larghezza = 1600;
 constexpr double x0 = 120;
 constexpr double x1 = 1570;
 constexpr double metri_cella = 50;
-
-constexpr int tipo_segnale = 1;
-constexpr int tipo_fine_rallentamento = 2;
-constexpr int tipo_inizio_rallentamento = 3;
-constexpr int tipo_avviso_rallentamento = 4;
-constexpr int tipo_codice = 12;
-constexpr int tipo_codice_senza = 13;
 
 constexpr std::string_view stile =
     ".f{fill:none;stroke:#444;stroke-width:1}"
@@ -85,7 +79,10 @@ class disegno_profilo {
     impagina();
     std::string titolo = "Profile: " + s_.nome_file;
     if (s_.righe)
-      titolo.append(", ").append((*s_.righe)[85].nome).append(" train ").append((*s_.righe)[86].nome);
+      titolo.append(", ")
+          .append((*s_.righe)[riga_identita].nome)
+          .append(" train ")
+          .append((*s_.righe)[riga_treno].nome);
     if (l_) titolo.append(" (route ").append(km_esatti(static_cast<double>(*l_))).append(")");
     std::string svg = svg::apertura(larghezza, altezza_, titolo, stile);
     svg.append("<text class=\"t\" x=\"")
@@ -100,7 +97,7 @@ class disegno_profilo {
     svg += righe_oggetti();
     svg += fine_percorso();
     svg += stazioni_();
-    svg += segni(tipo_segnale, "signals", "s", 0);
+    svg += segni(tipo_cella::segnale, "signals", "s", 0);
     svg += codici();
     svg += rallentamenti();
     svg += svg::chiusura;
@@ -394,7 +391,7 @@ class disegno_profilo {
   std::string segni(int tipo, const char* id, const char* classe, double scarto) const {
     std::string d;
     std::set<long> visti;
-    const double y = (tipo == tipo_segnale ? y_segnali_ : y_codici_ + 12) + scarto;
+    const double y = (tipo == tipo_cella::segnale ? y_segnali_ : y_codici_ + 12) + scarto;
     for (size_t n = 0; n < c_.size(); ++n) {
       if (c_[n].tipo != tipo) continue;
       const double xx = x(metri_cella * static_cast<double>(n));
@@ -405,12 +402,12 @@ class disegno_profilo {
   }
 
   std::string codici() const {
-    std::string s = segni(tipo_codice, "codes", "c", 0);
-    s += segni(tipo_codice_senza, "codes-without-code", "cs", 0);
+    std::string s = segni(tipo_cella::punto_codice, "codes", "c", 0);
+    s += segni(tipo_cella::punto_senza_codice, "codes-without-code", "cs", 0);
     std::string etichette;
     double ultimo = -1e9;
     for (size_t n = 0; n < c_.size(); ++n) {
-      if (c_[n].tipo != tipo_codice) continue;
+      if (c_[n].tipo != tipo_cella::punto_codice) continue;
       const double xx = x(metri_cella * static_cast<double>(n));
       const std::string codice = std::to_string(c_[n].dato1);
       const double w = svg::larghezza_testo(codice.size(), 9);
@@ -435,25 +432,25 @@ class disegno_profilo {
     double ultimo = -1e9;
     for (size_t n = 0; n < c_.size(); ++n) {
       const cella& c = c_[n];
-      if (c.tipo != tipo_avviso_rallentamento && c.tipo != tipo_inizio_rallentamento &&
-          c.tipo != tipo_fine_rallentamento)
+      if (c.tipo != tipo_cella::tabella_avviso && c.tipo != tipo_cella::inizio_rallentamento &&
+          c.tipo != tipo_cella::fine_rallentamento)
         continue;
       const double metro = metri_cella * static_cast<double>(n);
       const double xx = x(metro);
       const std::string v = std::to_string(c.dato1);
       std::string cosa;
-      if (c.tipo == tipo_avviso_rallentamento) {
+      if (c.tipo == tipo_cella::tabella_avviso) {
         cosa = "slowdown warning board";
         s.append("<path class=\"rb\" d=\"M")
             .append(num(xx - 6))
             .append(" ")
             .append(num(y))
             .append("h12l-6 10z\">");
-      } else if (c.tipo == tipo_inizio_rallentamento) {
+      } else if (c.tipo == tipo_cella::inizio_rallentamento) {
         cosa = "slowdown start";
         // The slowdown runs to the next end.
         size_t f = n + 1;
-        while (f < c_.size() && c_[f].tipo != tipo_fine_rallentamento) ++f;
+        while (f < c_.size() && c_[f].tipo != tipo_cella::fine_rallentamento) ++f;
         if (f < c_.size())
           s += "<path class=\"rr\" d=\"M" + num(xx) + " " + num(y + 6) + "H" +
                num(x(metri_cella * static_cast<double>(f))) + "\"/>";
@@ -471,7 +468,7 @@ class disegno_profilo {
           .append(", ")
           .append(km_esatti(metro))
           .append("</title></path>");
-      if (c.tipo == tipo_fine_rallentamento) continue;
+      if (c.tipo == tipo_cella::fine_rallentamento) continue;
       const double w = svg::larghezza_testo(v.size(), 9);
       if (xx - w / 2 < ultimo + 2) continue;
       ultimo = xx + w / 2;

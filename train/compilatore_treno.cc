@@ -6,6 +6,7 @@
 #include "documents/lettore.h"
 #include "files/archivio.h"
 #include "files/nomi_file.h"
+#include "model/dominio.h"
 #include "model/esito.h"
 
 namespace {
@@ -166,16 +167,16 @@ class compilatore_treno {
       auto record = [&](bool si, const char* nome, auto&& gestisci) {
         if (chiave(si, nome)) d = gestisci();
       };
-      if (chiave(ha(t, "frenata") && ha(t, "massa"), "massa frenata")) tab[84].inizio = n32();
-      if (chiave(ha(t, "vetture"), "vetture")) tab[84].posizione_stazione = n32();
+      if (chiave(ha(t, "frenata") && ha(t, "massa"), "massa frenata")) tab[riga_percorso].inizio = n32();
+      if (chiave(ha(t, "vetture"), "vetture")) tab[riga_percorso].posizione_stazione = n32();
       record(ha(t, "velocit"), "velocita", [&] { return velocita(); });
       record(ha(t, "aderenza"), "aderenza", [&] { return aderenza(); });
       if (chiave(ha(t, "orologio"), "orologio")) {
-        tab[86].d1_b = n16();
-        tab[86].d2_b = n16();
-        tab[86].d3_b = n16();
+        tab[riga_treno].d1_b = n16();
+        tab[riga_treno].d2_b = n16();
+        tab[riga_treno].d3_b = n16();
       }
-      if (chiave(ha(t, "sabbia"), "sabbia")) tab[86].d2_a = n16();
+      if (chiave(ha(t, "sabbia"), "sabbia")) tab[riga_treno].d2_a = n16();
       record(ha(t, "segnale"), "segnale", [&] { return segnale(); });
       record(ha(t, "rallentamento"), "rallentamento", [&] { return rallentamento(); });
       record(ha(t, "abbattimento"), "abbattimento", [&] { return abbattimento(); });
@@ -260,7 +261,7 @@ class compilatore_treno {
       return basso_16(static_cast<int64_t>(static_cast<uint16_t>(a)) * 10 + static_cast<uint16_t>(b));
     };
     int64_t p = static_cast<int64_t>(3) * sx + dx;
-    s.tipo = 1;
+    s.tipo = tipo_cella::segnale;
     s.dato4 = basso_16(static_cast<int64_t>(static_cast<uint16_t>(rapp)) * 10 + static_cast<uint16_t>(p));
     s.dato1 = coppia(s1, d1);
     s.dato2 = coppia(s2, d2);
@@ -284,10 +285,10 @@ class compilatore_treno {
     if (!cella_libera(cel(c))) return occupata(7, posizione, c);
     posto(posizione, c);
     if (valore > 0) {
-      cel(c).tipo = 12;
+      cel(c).tipo = tipo_cella::punto_codice;
       cel(c).dato1 = basso_16_di(2, valore);
     } else {
-      cel(c).tipo = 13;
+      cel(c).tipo = tipo_cella::punto_senza_codice;
     }
     return continua;
   }
@@ -316,12 +317,12 @@ class compilatore_treno {
     if (x > 1500) posto(x, tabella);
     posto(x, inizio);
     posto(x, fine);
-    cel(fine).tipo = 2;
+    cel(fine).tipo = tipo_cella::fine_rallentamento;
     if (d_v != 0) cel(fine).dato2 = basso_16(d_v);
-    cel(inizio).tipo = 3;
+    cel(inizio).tipo = tipo_cella::inizio_rallentamento;
     if (d_v != 0) cel(inizio).dato2 = basso_16(d_v);
     if (x > 1500) {
-      cel(tabella).tipo = 4;
+      cel(tabella).tipo = tipo_cella::tabella_avviso;
       if (d_v != 0) cel(tabella).dato2 = basso_16(d_v);
       cel(tabella).dato1 = basso_16_di(2, v);
     }
@@ -336,7 +337,7 @@ class compilatore_treno {
       for (int64_t j = 0; j <= 3; ++j) posto(x, k - j);
       for (int64_t j = 0; j <= 3; ++j) {
         cella& a = cel(k - j);
-        a.tipo = 5;
+        a.tipo = tipo_cella::avvicinamento;
         a.dato1 = basso_16(j + 1);
         if (d_v != 0) a.dato2 = basso_16(j + 1);
       }
@@ -399,7 +400,7 @@ class compilatore_treno {
       if (fine50 - 1 <= 1) return esci(24);
       if (dentro(fine50 - 1)) {
         posto(pos, fine50 - 1);
-        cel(fine50 - 1).tipo = 10;
+        cel(fine50 - 1).tipo = tipo_cella::stazione;
         cel(fine50 - 1).dato1 = basso_16(r);
       }
     }
@@ -420,7 +421,7 @@ class compilatore_treno {
     do {
       scrivi_aderenza();
     } while (punto_aderenza_ < c_.ultimo_indice() - 2);
-    for (int r = 81; r <= 83; ++r) {
+    for (int r = riga_progressiva_lontana; r <= riga_progressiva_vicina; ++r) {
       const riga_scenario& sezione = c_.tabella_scenario[static_cast<size_t>(r)];
       if (sezione.inizio % 50 != 0 || sezione.fine % 50 != 0) c_.registra(2);
     }

@@ -66,10 +66,10 @@ std::vector<seme> semi_decodifica(const std::string& linea, const std::string& t
   (void)memorizza_percorso(c, 0);
   tracciato_t t;
   t.crea(3);
-  t.at(0, 0) = {specie_elemento::intero, 0.0};
-  t.at(1, 1) = {specie_elemento::intero, 1.0};
-  t.at(2, 0) = {specie_elemento::reale, 0.5};
-  t.at(2, 1) = {specie_elemento::reale, -1e300};
+  t.assegna(0, 0, {specie_elemento::intero, 0.0});
+  t.assegna(1, 1, {specie_elemento::intero, 1.0});
+  t.assegna(2, 0, {specie_elemento::reale, 0.5});
+  t.assegna(2, 1, {specie_elemento::reale, -1e300});
   return {{"celle", std::string(1, '\0') + m.leggi(nomi::percorso_dat(c))},
           {"tabella", std::string(1, '\1') + m.leggi(nomi::tabella_sim(c))},
           {"tracciato", std::string(1, '\2') + codifica_tracciato(t)}};

@@ -7,11 +7,13 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <string_view>
 
 #include "app/avvio.h"
 #include "files/archivio.h"
 #include "files/nomi_file.h"
 #include "output/scrittori.h"
+#include "percorso_massimo.h"
 #include "run/memorizza_percorso.h"
 
 namespace {
@@ -40,31 +42,6 @@ void scenario_spedito(benchmark::State& stato) {
 }
 BENCHMARK(scenario_spedito)->Unit(benchmark::kMillisecond);
 
-// A 1,000,000 m route with a record of each kind every few kilometres.
-std::string linea_massima() {
-  std::string s = "percorso di prova\r\n[generale]\r\nlunghezza percorso, 1000000\r\n";
-  for (int p = 0; p < 1000000; p += 1000)
-    s += "pendenza, " + std::to_string(p) + ", " + std::to_string(p / 1000 % 21 - 10) + "\r\n";
-  for (int p = 500; p < 1000000; p += 5000)
-    s += std::string(p / 5000 % 2 ? "curvad" : "curvas") + std::to_string(p / 5000 % 6 + 1) + ", " +
-         std::to_string(p) + ", 1500\r\n";
-  for (int i = 0; i < 80; ++i)
-    s += "montagna, " + std::to_string(10000 + i * 12000) + ", " + std::to_string(14000 + i * 12000) +
-         ", 11\r\n";
-  s += "[fine]\r\n                \r\n";
-  return s;
-}
-
-std::string treno_massimo() {
-  std::string s = "treno di prova\r\n[generale]\r\naderenza, 0, 80\r\nvelocita, 0, 200\r\n";
-  for (int p = 2025; p < 1000000; p += 3000)
-    s += "segnale, " + std::to_string(p) + ", 2, 4, 1, 0, 0, 2, 2,0,0, 0\r\n";
-  for (int p = 10000; p < 990000; p += 50000)
-    s += "rallentamento, " + std::to_string(p) + ", 60, 2100, 0, 1, 0\r\n";
-  s += "     [fine]\r\n";
-  return s;
-}
-
 void percorso_massimo(benchmark::State& stato) {
   const auto dir = cartella_nuova();
   const std::string linea = linea_massima();
@@ -84,18 +61,23 @@ void percorso_massimo(benchmark::State& stato) {
 }
 BENCHMARK(percorso_massimo)->Unit(benchmark::kMillisecond);
 
-void codifica_tracciato_massimo(benchmark::State& stato) {
-  tracciato_t t;
-  t.crea(1007000);
-  for (int comp = 0; comp < 2; ++comp)
-    for (int32_t m = 0; m <= 1006998; ++m) t.at(m, comp) = {specie_elemento::reale, m * 0.5};
+// The plan of that route alone, metre by metre as the line compiler fills
+// it, up to the bytes of its file.
+void tracciato_massimo(benchmark::State& stato) {
+  const int32_t ultimo = 1007000;
   for (auto _ : stato) {
-    std::string s = codifica_tracciato(t);
-    benchmark::DoNotOptimize(s.data());
+    tracciato_t t;
+    t.crea(ultimo);
+    for (int32_t m = 0; m <= 1; ++m)
+      for (int comp = 0; comp < 2; ++comp) t.assegna(m, comp, {specie_elemento::intero, m * comp * 1.0});
+    for (int32_t m = 2; m <= ultimo - 2; ++m)
+      for (int comp = 0; comp < 2; ++comp) t.assegna(m, comp, {specie_elemento::reale, m * 0.5});
+    std::string_view file = t.file();
+    benchmark::DoNotOptimize(file.data());
   }
   picco_memoria(stato);
 }
-BENCHMARK(codifica_tracciato_massimo)->Unit(benchmark::kMillisecond);
+BENCHMARK(tracciato_massimo)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
