@@ -334,12 +334,15 @@ TEST(Piano, OnlyThePlanNeedsNoOtherFile) {
 // One of each: a tunnel from 2000 to 3000 m, gradients 0, 8 and -5 per mille
 // from 0, 3000 and 6000 m; speeds 100 and 160 km/h from 0 and 4000 m;
 // adhesion 80 and 100 from 0 and 5000 m; a station, a listed point, a
-// signal, a code cut and a slowdown.
+// signal, a code cut, a slowdown, a speed indicator and a sign.
+const std::string indicatore_1050 = "indicatori_vmax, 1050, 85, 90, 95, 0, 85, 90, 95, 0";
+
 class Profilo : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s_ = new scenario(
-        linea(10000, {"pendenza, 3000, 8", "pendenza, 6000, -5", "montagna, 2000, 3000, 1"}),
+        linea(10000, {"pendenza, 3000, 8", "pendenza, 6000, -5", "montagna, 2000, 3000, 1", indicatore_1050,
+                      "cartello indicatore, 6050, PONTE PROVA"}),
         treno({"aderenza, 0, 80", "aderenza, 5000, 100", "velocita, 0, 100", "velocita, 4000, 160",
                "rallentamento, 5000, 60, 400, 0, 1, 0", stazione_monterosso, posto_prova, segnale_1100,
                "abbattimento codice, 7250, 270"}));
@@ -370,14 +373,15 @@ void come_attesa(const std::vector<punto>& linea, const std::vector<punto>& atte
 
 TEST_F(Profilo, StepLinesChangeWhereTheRecordsSayAndEndWithTheFilledCells) {
   const disegno d({"plot", "profile", s_->celle(), "--table", s_->tabella()});
-  // N = round(17000 / 50) = 340; the build fills the profile bytes of cells 0
-  // to 337 and leaves 338 to 340 at 0, so the lines end at 338 x 50 m.
+  // The route ends at 10 km and nothing lies beyond it (the last object, the
+  // listed point, is at 8 km): the lines end with the axis at 10 km, before
+  // cell 338, the first the build leaves at 0.
   // Gradient: cells 0-59 0, 60-119 8, from 120 on -5.
-  come_attesa(linea_a_gradini(d.svg, "gradient"), {{0, 0}, {3, 0}, {3, 8}, {6, 8}, {6, -5}, {16.9, -5}},
+  come_attesa(linea_a_gradini(d.svg, "gradient"), {{0, 0}, {3, 0}, {3, 8}, {6, 8}, {6, -5}, {10, -5}},
               "gradient");
   // Speed: cells 0-79 hold 20 (100 km/h), then 32 (160 km/h).
-  come_attesa(linea_a_gradini(d.svg, "speed"), {{0, 100}, {4, 100}, {4, 160}, {16.9, 160}}, "speed");
-  come_attesa(linea_a_gradini(d.svg, "adhesion"), {{0, 80}, {5, 80}, {5, 100}, {16.9, 100}}, "adhesion");
+  come_attesa(linea_a_gradini(d.svg, "speed"), {{0, 100}, {4, 100}, {4, 160}, {10, 160}}, "speed");
+  come_attesa(linea_a_gradini(d.svg, "adhesion"), {{0, 80}, {5, 80}, {5, 100}, {10, 100}}, "adhesion");
   autonomo(d.svg);
 }
 
@@ -438,6 +442,157 @@ TEST_F(Profilo, TunnelStationsSignalCodeAndSlowdownWhereTheCellsPutThem) {
     EXPECT_NE(gruppo(d.svg, "legend").find(voce), std::string::npos) << voce;
   EXPECT_NE(d.svg.find(">distance along the route (km)</text>"), std::string::npos);
 }
+
+// The km at the two sides of the first panel's frame.
+std::pair<double, double> estremi_km(const std::string& svg) {
+  const asse x = asse_di(testi(gruppo(svg, "km-axis")), true);
+  const size_t i = svg.find("<rect class=\"f\"");
+  EXPECT_NE(i, std::string::npos);
+  const std::string r = svg.substr(i, svg.find('>', i) - i + 1);
+  return {x.valore(numero(r, "x")), x.valore(numero(r, "x") + numero(r, "width"))};
+}
+
+TEST_F(Profilo, IndicatorSignAndSlowdownSpeedWhereTheCellsPutThem) {
+  const disegno d({"plot", "profile", s_->celle(), "--table", s_->tabella()});
+  const asse x = asse_di(testi(gruppo(d.svg, "km-axis")), true);
+  // The indicator at 1050 m is in cell round(1050/50 + 1) = 22, at 1100 m;
+  // each pair is 20 s + d / 5 = 20 x 85 + 17 = 1717 and reads back 85 / 85.
+  const std::string indicatori = gruppo(d.svg, "indicators");
+  EXPECT_EQ(quanti(indicatori, "<path "), 1u) << indicatori;
+  EXPECT_NE(indicatori.find("<title>speed indicator 85 90 95 km/h, stripes 0 and 0, 1.100 km</title>"),
+            std::string::npos)
+      << indicatori;
+  EXPECT_NEAR(vertici(attributo(indicatori, "d"))[0].x, x.px(1.1), 0.11);
+  const std::vector<testo> etichette = testi(gruppo(d.svg, "indicator-labels"));
+  ASSERT_EQ(etichette.size(), 1u);
+  EXPECT_EQ(etichette[0].contenuto, "85 90 95");
+  EXPECT_NEAR(etichette[0].x, x.px(1.1), 0.11);
+
+  // The sign at 6050 m: cell round(6050/50 + 1) = 122, at 6100 m, naming row
+  // 80, the first sign row, which holds its text.
+  const std::string cartelli = gruppo(d.svg, "signs");
+  EXPECT_EQ(quanti(cartelli, "<title>"), 1u) << cartelli;
+  EXPECT_NE(cartelli.find("<title>sign PONTE PROVA, 6.100 km</title>"), std::string::npos) << cartelli;
+  EXPECT_NEAR(vertici(attributo(cartelli, "d"))[0].x, x.px(6.1), 0.11);
+
+  // The slowdown of 60 km/h from its start cell 101 (5050 m) to its end cell
+  // 109 (5450 m), and a tick at its board, cell 77 (3850 m), on the speed axis.
+  const asse v = asse_di(testi(gruppo(d.svg, "speed-axis")), false);
+  const std::string rallentamenti = gruppo(d.svg, "slowdown-speeds");
+  static const std::regex tratto("<path class=\"rl\" d=\"([^\"]+)\"><title>([^<]*)</title>");
+  std::vector<std::smatch> t(std::sregex_iterator(rallentamenti.begin(), rallentamenti.end(), tratto),
+                             std::sregex_iterator());
+  ASSERT_EQ(t.size(), 2u) << rallentamenti;
+  EXPECT_EQ(t[0][2], "slowdown warning board, 60 km/h, 3.850 km");
+  const std::vector<punto> tacca = vertici(t[0][1]);
+  EXPECT_NEAR(tacca[0].x, x.px(3.85), 0.11);
+  EXPECT_NEAR((tacca[0].y + tacca[1].y) / 2, v.px(60), 0.11);
+  EXPECT_EQ(t[1][2], "slowdown 60 km/h, 5.050 km to 5.450 km");
+  const std::vector<punto> linea = vertici(t[1][1]);
+  ASSERT_EQ(linea.size(), 2u);
+  EXPECT_NEAR(linea[0].x, x.px(5.05), 0.11);
+  EXPECT_NEAR(linea[1].x, x.px(5.45), 0.11);
+  EXPECT_NEAR(linea[0].y, v.px(60), 0.11);
+}
+
+TEST_F(Profilo, AStretchDrawsOnlyWhatLiesInIt) {
+  const disegno d({"plot", "profile", s_->celle(), "--table", s_->tabella(), "--from", "4", "--to", "6"});
+  const auto [da, a] = estremi_km(d.svg);
+  EXPECT_NEAR(da, 4, 0.001);
+  EXPECT_NEAR(a, 6, 0.001);
+  // Inside 4 to 6 km: MONTEROSSO (4.5), the slowdown's start (5.05) and end
+  // (5.45); outside: the listed point (8), the signal (1.15), the code (7.25),
+  // the board (3.85), the indicator (1.1), the sign (6.1), the tunnel (2 to 3).
+  const std::string stazioni = gruppo(d.svg, "stations");
+  EXPECT_EQ(quanti(stazioni, "<title>"), 1u) << stazioni;
+  EXPECT_NE(stazioni.find("<title>MONTEROSSO, 4.500 km</title>"), std::string::npos);
+  EXPECT_EQ(attributo(tag(d.svg, "signals"), "d"), "");
+  // The finishing pass puts code points of 180 before the slowdown: those in
+  // the stretch are drawn, the cut of 270 at 7.25 km is not.
+  const asse x = asse_di(testi(gruppo(d.svg, "km-axis")), true);
+  for (const testo& t : testi(gruppo(d.svg, "code-labels"))) {
+    EXPECT_NE(t.contenuto, "270");
+    EXPECT_GE(x.valore(t.x), 4 - 1e-3);
+    EXPECT_LE(x.valore(t.x), 6 + 1e-3);
+  }
+  const std::string rallentamenti = gruppo(d.svg, "slowdowns");
+  EXPECT_EQ(quanti(rallentamenti, "<title>"), 2u) << rallentamenti;
+  EXPECT_EQ(rallentamenti.find("warning board"), std::string::npos);
+  EXPECT_EQ(quanti(gruppo(d.svg, "indicators"), "<path"), 0u);
+  EXPECT_EQ(quanti(gruppo(d.svg, "signs"), "<path"), 0u);
+  EXPECT_EQ(quanti(gruppo(d.svg, "tunnels"), "<rect"), 0u);
+  // Gradient 8 from 4 to 6 km, then -5: one step, inside the stretch.
+  come_attesa(linea_a_gradini(d.svg, "gradient"), {{4, 8}, {6, 8}}, "gradient");
+}
+
+struct caso_fine {
+  const char* nome;
+  std::vector<std::string> linea;
+  double km;
+};
+
+void PrintTo(const caso_fine& c, std::ostream* os) { *os << c.nome; }
+
+class FineAsse : public ::testing::TestWithParam<caso_fine> {};
+
+TEST_P(FineAsse, TheAxisEndsAtTheRouteOrTheLastObject) {
+  const scenario s(linea(10000, GetParam().linea), treno({stazione_monterosso}));
+  const disegno d({"plot", "profile", s.celle(), "--table", s.tabella()});
+  const auto [da, a] = estremi_km(d.svg);
+  EXPECT_NEAR(da, 0, 0.001);
+  EXPECT_NEAR(a, GetParam().km, 0.001);
+}
+
+INSTANTIATE_TEST_SUITE_P(Profilo, FineAsse,
+                         ::testing::Values(
+                             // Everything before the end: the route's 10 km.
+                             caso_fine{"route_end", {indicatore_1050}, 10},
+                             // A sign at 12000 m lands in cell round(12000/50 + 1) = 241, at 12050 m.
+                             caso_fine{"sign_beyond_the_end", {"cartello indicatore, 12000, OLTRE"}, 12.05},
+                             // A tunnel to 13000 m covers cells up to round(13000/50 - 1) = 259,
+                             // which ends at 260 x 50 = 13000 m.
+                             caso_fine{"tunnel_beyond_the_end", {"montagna, 9000, 13000, 1"}, 13}),
+                         [](const auto& info) { return std::string(info.param.nome); });
+
+struct caso_tratto {
+  const char* nome;
+  std::vector<std::string> opzioni;
+  const char* parole;
+};
+
+void PrintTo(const caso_tratto& c, std::ostream* os) { *os << c.nome; }
+
+class TrattoRifiutato : public ::testing::TestWithParam<caso_tratto> {};
+
+TEST_P(TrattoRifiutato, Status64AndNoPicture) {
+  const scenario s(linea(10000, {}), treno({}));
+  prova::cartella dir;
+  for (const char* tipo : {"plan", "profile"}) {
+    std::vector<std::string> a = {"plot",
+                                  tipo,
+                                  tipo == std::string("plan") ? s.piano() : s.celle(),
+                                  "--table",
+                                  s.tabella(),
+                                  "-o",
+                                  (dir / "x.svg").string()};
+    a.insert(a.end(), GetParam().opzioni.begin(), GetParam().opzioni.end());
+    const prova::uscita u = autori(a);
+    EXPECT_EQ(u.stato, 64) << tipo;
+    EXPECT_NE(u.err.find(GetParam().parole), std::string::npos) << tipo << ": " << u.err;
+    EXPECT_FALSE(fs::exists(dir / "x.svg"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plot, TrattoRifiutato,
+    ::testing::Values(caso_tratto{"from_not_a_number", {"--from", "4km"}, "--from needs a number"},
+                      caso_tratto{"to_not_a_number", {"--to", "nan"}, "--to needs a number"},
+                      caso_tratto{"from_after_to", {"--from", "6", "--to", "4"}, "must be less than --to"},
+                      caso_tratto{"from_equal_to", {"--from", "5", "--to", "5"}, "must be less than --to"},
+                      caso_tratto{"before_the_start", {"--from", "-1", "--to", "4"}, "within the route"},
+                      // The route is 10 km long.
+                      caso_tratto{"beyond_the_end", {"--from", "4", "--to", "10.5"}, "within the route"}),
+    [](const auto& info) { return std::string(info.param.nome); });
 
 TEST_F(Profilo, WithoutTheTableStationsComeFromTheirCells) {
   const disegno d({"plot", "profile", s_->celle()});
