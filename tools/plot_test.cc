@@ -320,6 +320,76 @@ TEST(Piano, AStraightRouteWithItsStationsSignalAndTicks) {
   autonomo(d.svg);
 }
 
+// Kinds 1 and 1: dato4 = 0 x 10 + 1 x 3 + 1 = 4.
+const std::string segnale_3400 = "segnale, 3400, 1, 4, 1, 0, 0, 1, 3,1,0, 0";
+
+TEST(Piano, TunnelSignAndSignalKindsAlongTheRoute) {
+  const scenario s(linea(10000, {"montagna, 2000, 3000, 1", "cartello indicatore, 6050, PONTE PROVA"}),
+                   treno({segnale_1100, segnale_3400}));
+  const disegno d({"plot", "plan", s.piano(), "--cells", s.celle(), "--table", s.tabella()});
+  // Straight along +y: metre m at y0 + (y1 - y0) m / 10000.
+  const double y0 = numero(tag(d.svg, "start"), "cy");
+  const double y1 = numero(tag(d.svg, "end"), "cy");
+  auto y_di = [&](double m) { return y0 + (y1 - y0) * m / 10000; };
+
+  // Cells round(2000/50) = 40 to round(3000/50 - 1) = 59: metres 2000 to 3000.
+  const std::string gallerie = gruppo(d.svg, "tunnels");
+  EXPECT_EQ(quanti(gallerie, "<path "), 1u) << gallerie;
+  EXPECT_NE(gallerie.find("<title>tunnel, type 1, 2.000 km to 3.000 km</title>"), std::string::npos);
+  const std::vector<punto> galleria = vertici(attributo(gallerie, "d"));
+  ASSERT_GE(galleria.size(), 2u);
+  EXPECT_NEAR(galleria.front().y, y_di(2000), 0.11);
+  EXPECT_NEAR(galleria.back().y, y_di(3000), 0.11);
+
+  // The sign in cell round(6050/50 + 1) = 122, at 6100 m: a diamond whose
+  // top is 4 px above that metre.
+  const std::string cartelli = gruppo(d.svg, "signs");
+  EXPECT_NE(cartelli.find("<title>sign PONTE PROVA, 6.100 km</title>"), std::string::npos) << cartelli;
+  EXPECT_NEAR(vertici(attributo(cartelli, "d"))[0].y + 4, y_di(6100), 0.11);
+
+  // The signal of 1100 m (cell 23, 1150 m) has kinds 2 and 2, dato4 8; the
+  // one of 3400 m (cell round(3400/50 + 1) = 69, 3450 m) kinds 1 and 1.
+  const std::string teste = gruppo(d.svg, "signal-kinds");
+  static const std::regex testa("<(circle|rect) class=\"(k\\d)\"[^>]*><title>([^<]*)</title>");
+  std::vector<std::smatch> t(std::sregex_iterator(teste.begin(), teste.end(), testa), std::sregex_iterator());
+  ASSERT_EQ(t.size(), 2u) << teste;
+  EXPECT_EQ(t[0][2], "k2");
+  EXPECT_EQ(t[0][3], "signal, kind 2/2 (sx 2, dx 2), 1.150 km");
+  EXPECT_NEAR(numero(t[0].str(), "cy"), y_di(1150), 0.11);
+  EXPECT_EQ(t[1][2], "k1");
+  EXPECT_EQ(t[1][3], "signal, kind 1/1 (sx 1, dx 1), 3.450 km");
+  // A square of 4 px centred on its point.
+  EXPECT_NEAR(numero(t[1].str(), "y") + 2, y_di(3450), 0.11);
+}
+
+TEST(Piano, AStretchDrawsOnlyWhatLiesInIt) {
+  const scenario s(linea(10000, {"montagna, 2000, 3000, 1", "cartello indicatore, 6050, PONTE PROVA"}),
+                   treno({stazione_monterosso, posto_prova, segnale_1100, segnale_3400}));
+  const disegno d(
+      {"plot", "plan", s.piano(), "--cells", s.celle(), "--table", s.tabella(), "--from", "5", "--to", "9"});
+  EXPECT_NE(d.svg.find("<title>from, 5.000 km</title>"), std::string::npos);
+  EXPECT_NE(d.svg.find("<title>to, 9.000 km</title>"), std::string::npos);
+  // Inside 5 to 9 km: the listed point (8) and the sign (6.1); outside: the
+  // station (4.5), the signals (1.15, 3.45), the tunnel (2 to 3), the 10 km tick.
+  const std::string stazioni = gruppo(d.svg, "stations");
+  EXPECT_EQ(quanti(stazioni, "<title>"), 1u) << stazioni;
+  EXPECT_NE(stazioni.find("<title>P.C. PROVA, 8.000 km</title>"), std::string::npos);
+  EXPECT_EQ(quanti(gruppo(d.svg, "signs"), "<title>"), 1u);
+  EXPECT_EQ(attributo(tag(d.svg, "signals"), "d"), "");
+  EXPECT_EQ(quanti(gruppo(d.svg, "tunnels"), "<path"), 0u);
+  EXPECT_EQ(attributo(tag(d.svg, "km-ticks"), "d"), "");
+  // The route runs from one mark to the other, 4000 m apart, and the y axis
+  // reads 5 and 9 km at them.
+  const std::vector<punto> via = vertici(attributo(tag(d.svg, "route"), "d"));
+  ASSERT_GE(via.size(), 2u);
+  EXPECT_NEAR(via.front().y, numero(tag(d.svg, "start"), "cy"), 0.11);
+  EXPECT_NEAR(via.back().y, numero(tag(d.svg, "end"), "cy"), 0.11);
+  const asse ay = asse_di(testi(gruppo(d.svg, "y-axis")), false);
+  EXPECT_NEAR(ay.valore(via.front().y), 5, 0.01);
+  EXPECT_NEAR(ay.valore(via.back().y), 9, 0.01);
+  EXPECT_EQ(d.svg.find(" id=\"run-out\""), std::string::npos);
+}
+
 TEST(Piano, OnlyThePlanNeedsNoOtherFile) {
   const scenario s(linea(10000, {}), treno({stazione_monterosso, segnale_1100}));
   const disegno d({"plot", "plan", s.piano()});

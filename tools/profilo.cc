@@ -443,7 +443,8 @@ class disegno_profilo {
     }
     // Names stand upright, side by side; when there are more than the width
     // holds, a name that would cover the one before it is left out.
-    const double passo = 11;
+    // The width of an upright name is its line's height, 1.2 times the body.
+    const double passo = 1.2 * 10 + 1;
     std::optional<std::vector<double>> posti = svg::disponi(volute, passo, x0 + 4, x1 - 4);
     double ultimo = -1e9;
     for (size_t i = 0; i < visibili.size(); ++i) {
@@ -572,10 +573,10 @@ class disegno_profilo {
     return s + "<g id=\"slowdown-labels\" class=\"rv\" text-anchor=\"middle\">" + etichette + "</g>\n";
   }
 
-  // A pair holds 20 s + d / 5: it reads back uniquely while the two speeds
-  // differ by less than 50 km/h, as on every indicator of the shipped line.
+  // A pair holds 20 s + d / 5. Indicator speeds are multiples of 5 km/h, so
+  // 20 s is a multiple of 100 and d / 5 the rest, for any d below 500 km/h.
   static std::pair<int, int> coppia(int16_t v) {
-    const int s = static_cast<int>(std::lround(5.0 * v / 101));
+    const int s = 5 * static_cast<int>(std::floor(v / 100.0));
     return {s, 5 * (v - 20 * s)};
   }
 
@@ -641,7 +642,7 @@ class disegno_profilo {
       const cella& c = c_[n];
       if (c.tipo != tipo_cartello || !dentro(metro_di(n))) continue;
       const double xx = x(metro_di(n));
-      std::string testo = "row " + std::to_string(c.dato1);
+      std::string testo = std::string("row ").append(std::to_string(c.dato1));
       if (s_.righe && c.dato1 >= 0 && c.dato1 < righe_tabella)
         testo = svg::testo((*s_.righe)[static_cast<size_t>(c.dato1)].nome);
       s.append("<path class=\"cr\" d=\"M")
