@@ -973,6 +973,60 @@ TEST(Plot, PicturesOfTheLongestRouteStaySmall) {
   autonomo(profilo.svg);
 }
 
+// The shipped scenario, built once: the documents compiled as the program
+// compiles them.
+struct spedito {
+  prova::cartella dir;
+  spedito() {
+    EXPECT_EQ(autori({"documents", (dir / "doc").string()}).stato, 0);
+    const prova::uscita c =
+        autori({"compile", (dir / "doc" / "Valmora2_linea.txt").string(),
+                (dir / "doc" / "Valmora2_1552-.txt").string(), "--out", (dir / "out").string()});
+    EXPECT_EQ(c.stato, 0) << c.err;
+  }
+  std::string piano() const { return (dir / "out" / "Valmora2_linea.dat").string(); }
+  std::string celle() const { return (dir / "out" / "Valmora2_1552.dat").string(); }
+  std::string tabella() const { return (dir / "out" / "Valmora2_1552.sim").string(); }
+};
+
+TEST(Plot, NoTwoStationNamesOfTheShippedProfileOverlap) {
+  const spedito sp;
+  const disegno d({"plot", "profile", sp.celle(), "--table", sp.tabella()});
+  // An upright name of body c, drawn from (x, y) upwards, covers x - 0.95 c to
+  // x + 0.25 c across (its line of 1.2 c) and, along, y less its estimated
+  // length, 0.6 c per character + 2.
+  struct riquadro {
+    double x0, y0, x1, y1;
+    std::string nome;
+  };
+  std::vector<riquadro> r;
+  const std::string stazioni = gruppo(d.svg, "stations");
+  static const std::regex nome(
+      "<text class=\"(n|m)\" x=\"([^\"]+)\" y=\"([^\"]+)\" transform=\"rotate\\(-90[^>]*>([^<]*)</text>");
+  for (std::sregex_iterator i(stazioni.begin(), stazioni.end(), nome), fine; i != fine; ++i) {
+    const double c = (*i)[1] == "n" ? 10 : 9;
+    const double x = std::stod((*i)[2]), y = std::stod((*i)[3]);
+    const double lungo = 0.6 * c * static_cast<double>((*i)[4].length()) + 2;
+    r.push_back({x - 0.95 * c, y - lungo, x + 0.25 * c, y, (*i)[4]});
+  }
+  // The train's 34 station records, each mark with its name: 34 names 13 px
+  // apart take 442 of the 1450 px, so none is left out.
+  EXPECT_EQ(quanti(stazioni, "<title>"), 34u);
+  EXPECT_EQ(r.size(), 34u);
+  for (size_t a = 0; a < r.size(); ++a)
+    for (size_t b = a + 1; b < r.size(); ++b)
+      EXPECT_FALSE(r[a].x0 < r[b].x1 && r[b].x0 < r[a].x1 && r[a].y0 < r[b].y1 && r[b].y0 < r[a].y1)
+          << r[a].nome << " and " << r[b].nome;
+
+  // The indicator of 71800 m (cell round(71800/50 + 1) = 1437, 71850 m) has
+  // the pairs 230 / 150, 240 / 155, 250 / 160: 20 x 230 + 150 / 5 = 4630,
+  // 4831, 5032, read back as 5 floor(4630 / 100) = 230 and 5 x (4630 - 4600).
+  EXPECT_NE(
+      gruppo(d.svg, "indicators")
+          .find("<title>speed indicator 230 240 250 / 150 155 160 km/h, stripes 2 and 1, 71.850 km</title>"),
+      std::string::npos);
+}
+
 // --- In a browser ---------------------------------------------------------
 
 std::optional<fs::path> chromium() {
