@@ -259,6 +259,7 @@ comando aggiungi_plot(CLI::App& app) {
       s->add_subcommand("profile", "Gradient, line speed, adhesion and track objects against distance");
   profilo->add_option("CELLS", o->celle, "Track cells, NAME.dat")->required();
   profilo->add_option("--table", o->tabella, "Scenario table (NAME.sim): station names, the route's end");
+  profilo->add_option("--plan", o->piano, "Plan file (NAME_linea.dat): the curves, their radius and side");
   profilo->add_option("-o,--output", o->uscita, "The SVG file to write")->required();
   profilo->add_option("--from", o->da, "Draw the distance from KM on (default 0)");
   profilo->add_option("--to", o->a, "Draw the distance up to KM (default the route's end)");

@@ -595,6 +595,37 @@ TEST_F(Profilo, AStretchDrawsOnlyWhatLiesInIt) {
   come_attesa(linea_a_gradini(d.svg, "gradient"), {{4, 8}, {6, 8}}, "gradient");
 }
 
+TEST(Curve, RadiusAndSideFromThePlan) {
+  const scenario s(linea(10000, {"curvad4, 500, 300", "curvas2, 3000, 200"}), treno({}));
+  const disegno d({"plot", "profile", s.celle(), "--table", s.tabella(), "--plan", s.piano()});
+  const asse x = asse_di(testi(gruppo(d.svg, "km-axis")), true);
+  // Each curved step turns the one before by atan k: curvad4 (k = 0.001)
+  // turns metres 501 to 800, radius 1 / atan 0.001 = 1000.0003, so 1000 m,
+  // from metre 500 to 800; curvas2 (k = -0.0002) metres 3001 to 3200, radius
+  // 5000 m to the left.
+  const std::string curve = gruppo(d.svg, "curves");
+  static const std::regex banda(
+      "<rect class=\"(\\w+)\" x=\"([^\"]+)\" y=\"([^\"]+)\" width=\"([^\"]+)\" "
+      "height=\"([^\"]+)\"><title>([^<]*)</title>");
+  std::vector<std::smatch> b(std::sregex_iterator(curve.begin(), curve.end(), banda), std::sregex_iterator());
+  ASSERT_EQ(b.size(), 2u) << curve;
+  EXPECT_EQ(b[0][6], "curve right, radius 1000 m, 0.500 km to 0.800 km");
+  EXPECT_EQ(b[1][6], "curve left, radius 5000 m, 3.000 km to 3.200 km");
+  EXPECT_NEAR(std::stod(b[0][2]), x.px(0.5), 0.11);
+  EXPECT_NEAR(std::stod(b[0][4]), x.px(0.8) - x.px(0.5), 0.11);
+  EXPECT_NEAR(std::stod(b[1][2]), x.px(3), 0.11);
+  EXPECT_NEAR(std::stod(b[1][4]), x.px(3.2) - x.px(3), 0.11);
+  // Right above the centre line, left below it, as tall as the curvature:
+  // the sharpest 18 px, the other 18 x 1000 / 5000 = 3.6 px.
+  const double centro = std::stod(b[1][3]);
+  EXPECT_NEAR(std::stod(b[0][3]) + std::stod(b[0][5]), centro, 0.11);
+  EXPECT_NEAR(std::stod(b[0][5]), 18, 0.11);
+  EXPECT_NEAR(std::stod(b[1][5]), 3.6, 0.11);
+  // Without the plan there is no band.
+  const disegno senza({"plot", "profile", s.celle(), "--table", s.tabella()});
+  EXPECT_EQ(senza.svg.find(" id=\"curves\""), std::string::npos);
+}
+
 struct caso_fine {
   const char* nome;
   std::vector<std::string> linea;

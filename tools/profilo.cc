@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <numbers>
 #include <set>
 
 #include "disegna.h"
@@ -52,6 +53,8 @@ constexpr std::string_view stile =
     ".cr{fill:#fff;stroke:#b15928;stroke-width:1.2}"
     ".rl{fill:none;stroke:#ff7f00;stroke-width:2;stroke-dasharray:4 2}"
     ".iw{font-size:9px;fill:#1f78b4}"
+    ".cd{fill:#6a3d9a;fill-opacity:.7}"
+    ".cl{fill:#e7298a;fill-opacity:.7}"
     ".t{font-size:14px;font-weight:bold}"
     ".n{font-size:10px}"
     ".m{font-size:9px;fill:#666}"
@@ -79,10 +82,54 @@ double cima(double massimo, double almeno) {
   return std::ceil(m / passo - 1e-9) * passo;
 }
 
+// A run of metres that turn by the same radius, rounded to the metre:
+// positive to the right (towards larger x), negative to the left.
+struct curva {
+  int64_t da;
+  int64_t a;
+  int64_t raggio;
+};
+
+// The heading change between consecutive steps of the plan is its curvature
+// per metre; straight where it is below 10^-7 (a radius over 10,000 km).
+std::vector<curva> curve(const scenario_letto& s) {
+  std::vector<curva> v;
+  if (!s.piano) return v;
+  const tracciato_t& t = *s.piano;
+  auto pieno = [&](int32_t m) {
+    return t.at(m, 0).specie != specie_elemento::vuoto && t.at(m, 1).specie != specie_elemento::vuoto;
+  };
+  double prima = 0;
+  bool c_e_prima = false;
+  for (int32_t m = 1; m <= t.ultimo_metro(); ++m) {
+    if (!pieno(m) || !pieno(m - 1)) {
+      c_e_prima = false;
+      continue;
+    }
+    const double rotta =
+        std::atan2(t.at(m, 0).valore - t.at(m - 1, 0).valore, t.at(m, 1).valore - t.at(m - 1, 1).valore);
+    if (c_e_prima) {
+      const double k = std::remainder(rotta - prima, 2 * std::numbers::pi);
+      const int64_t r = std::fabs(k) < 1e-7 ? 0 : static_cast<int64_t>(std::llround(1 / k));
+      if (r != 0 && !v.empty() && v.back().a == m - 1 && v.back().raggio == r)
+        v.back().a = m;
+      else if (r != 0)
+        v.push_back({m - 1, m, r});
+    }
+    prima = rotta;
+    c_e_prima = true;
+  }
+  return v;
+}
+
 class disegno_profilo {
  public:
   explicit disegno_profilo(const scenario_letto& s)
-      : s_(s), c_(*s.celle), metri_(metri_cella * static_cast<double>(c_.size())), l_(lunghezza_percorso(s)) {
+      : s_(s),
+        c_(*s.celle),
+        metri_(metri_cella * static_cast<double>(c_.size())),
+        l_(lunghezza_percorso(s)),
+        curve_(curve(s)) {
     // Without the route's length there is no end to stop at: all the cells.
     const double fine = l_ ? std::min(metri_, std::max(static_cast<double>(*l_), ultimo_oggetto())) : metri_;
     da_ = s.da.value_or(0);
@@ -115,6 +162,7 @@ class disegno_profilo {
     svg += rallentamenti();
     svg += indicatori();
     svg += cartelli();
+    svg += disegna_curve();
     svg += svg::chiusura;
     return svg;
   }
@@ -136,6 +184,7 @@ class disegno_profilo {
       if (c_[n].galleria != 0) m = std::max(m, metro_di(n + 1));
     }
     for (const stazione_da_disegnare& st : stazioni(s_)) m = std::max(m, static_cast<double>(st.metro));
+    for (const curva& c : curve_) m = std::max(m, static_cast<double>(c.a));
     return m;
   }
 
@@ -163,7 +212,8 @@ class disegno_profilo {
     y_rallentamenti_ = y_codici_ + 30;
     y_indicatori_ = y_rallentamenti_ + 36;
     y_cartelli_ = y_indicatori_ + 36;
-    double y = y_cartelli_ + 20 + 40;
+    y_curve_ = y_cartelli_ + 20;
+    double y = y_curve_ + (s_.piano ? 48 : 0) + 40;
     int g_min = 0, g_max = 0, v_max = 0, a_max = 0;
     for (size_t n = 0; n < disegnate_; ++n) {
       g_min = std::min(g_min, c_[n].pendenza - 100);
@@ -211,6 +261,10 @@ class disegno_profilo {
     voce("<path class=\"rl\" d=\"M0 0H22\"/>", "slowdown speed");
     voce("<path class=\"iv\" d=\"M11 -6v12M7 -6h8\"/>", "speed indicator (km/h)");
     voce("<path class=\"cr\" d=\"M11 -6l4 6l-4 6l-4 -6z\"/>", "sign (text on hover)");
+    if (s_.piano) {
+      voce("<rect class=\"cd\" x=\"2\" y=\"-6\" width=\"18\" height=\"6\"/>", "curve to the right");
+      voce("<rect class=\"cl\" x=\"2\" y=\"0\" width=\"18\" height=\"6\"/>", "curve to the left");
+    }
     s += "</g>\n";
     return s;
   }
@@ -368,6 +422,7 @@ class disegno_profilo {
     riga(y_rallentamenti_ + 16, "slowdowns");
     riga(y_indicatori_ + 16, "speed indicators");
     riga(y_cartelli_ + 8, "signs");
+    if (s_.piano) riga(y_curve_ + 22, "curves");
     s += "</g>\n";
     s += "<path class=\"g\" d=\"M" + num(x0) + " " + num(y_segnali_ - 3) + "H" + num(x1) + "M" + num(x0) +
          " " + num(y_codici_ - 3) + "H" + num(x1) + "M" + num(x0) + " " + num(y_rallentamenti_ - 3) + "H" +
@@ -658,14 +713,54 @@ class disegno_profilo {
     return s + "</g>\n";
   }
 
+  // A band about a centre line: curves to the right above it, to the left
+  // below, as tall as their curvature against the sharpest.
+  std::string disegna_curve() const {
+    if (!s_.piano) return "";
+    const double centro = y_curve_ + 22;
+    double k_max = 0;
+    for (const curva& c : curve_) k_max = std::max(k_max, 1.0 / static_cast<double>(std::llabs(c.raggio)));
+    std::string s = "<path class=\"z\" d=\"M";
+    s.append(num(x0)).append(" ").append(num(centro)).append("H").append(num(x1)).append("\"/>\n");
+    s += "<g id=\"curves\">";
+    for (const curva& c : curve_) {
+      const double a = std::max(da_, static_cast<double>(c.da));
+      const double b = std::min(a_, static_cast<double>(c.a));
+      if (b <= a) continue;
+      const bool destra = c.raggio > 0;
+      const double alto = std::max(2.0, 18 / static_cast<double>(std::llabs(c.raggio)) / k_max);
+      s.append("<rect class=\"")
+          .append(destra ? "cd" : "cl")
+          .append("\" x=\"")
+          .append(num(x(a)))
+          .append("\" y=\"")
+          .append(num(destra ? centro - alto : centro))
+          .append("\" width=\"")
+          .append(num(std::max(0.5, x(b) - x(a))))
+          .append("\" height=\"")
+          .append(num(alto))
+          .append("\"><title>curve ")
+          .append(destra ? "right" : "left")
+          .append(", radius ")
+          .append(std::to_string(std::llabs(c.raggio)))
+          .append(" m, ")
+          .append(km_esatti(static_cast<double>(c.da)))
+          .append(" to ")
+          .append(km_esatti(static_cast<double>(c.a)))
+          .append("</title></rect>");
+    }
+    return s + "</g>\n";
+  }
+
   const scenario_letto& s_;
   const std::vector<cella>& c_;
   const double metri_;
   const std::optional<int64_t> l_;
+  const std::vector<curva> curve_;
   size_t disegnate_ = 0;
   std::vector<pannello> pannelli_;
   double da_ = 0, a_ = 0;
-  double y_indicatori_ = 0, y_cartelli_ = 0;
+  double y_indicatori_ = 0, y_cartelli_ = 0, y_curve_ = 0;
   double y_nomi_ = 0, y_stazioni_ = 0, y_segnali_ = 0, y_codici_ = 0, y_rallentamenti_ = 0, y_fondo_ = 0;
   double altezza_ = 0;
 };
