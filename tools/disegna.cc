@@ -243,16 +243,20 @@ comando aggiungi_plot(CLI::App& app) {
 
   CLI::App* piano = s->add_subcommand("plan", "The route seen from above, from the plan file (_linea.dat)");
   piano->add_option("PLAN", o->piano, "Plan file, NAME_linea.dat")->required();
-  piano->add_option("--cells", o->celle, "Track cells (NAME.dat): the signals along the route");
+  piano->add_option("--cells", o->celle,
+                    "Track cells (NAME.dat): the signals, tunnels and signs along the route");
   piano->add_option("--table", o->tabella,
                     "Scenario table (NAME.sim): the stations by name, the route's end");
   piano->add_option("-o,--output", o->uscita, "The SVG file to write")->required();
-  piano->add_option("--from", o->da, "Draw the route from KM on (default 0)");
-  piano->add_option("--to", o->a, "Draw the route up to KM (default the route's end)");
+  piano->add_option("--from", o->da, "Draw the route from KM on (default 0)")->type_name("KM");
+  piano->add_option("--to", o->a, "Draw the route up to KM (default the route's end)")->type_name("KM");
   piano->footer(
       "x runs sideways and y along the route's initial direction, drawn upwards, on one scale that\n"
       "fits the picture; a tick every 10 km along the route, the start and the end marked, and the\n"
-      "7000 m the plan runs beyond the end dashed. Metres never assigned are skipped.\n"
+      "7000 m the plan runs beyond the end dashed. Metres never assigned are skipped. With the cells:\n"
+      "tunnels as a grey band over the route, signs as diamonds (their text on hover) and signals\n"
+      "with a head for the first side's kind (square 1, disc 2; both kinds in the title).\n"
+      "--from and --to (km, from < to, within the route) draw that stretch alone, on its own scale.\n"
       "Exit status: 0 drawn; 1 bad or mismatched files, or OUT cannot be written; 64 bad arguments.");
 
   CLI::App* profilo =
@@ -261,14 +265,17 @@ comando aggiungi_plot(CLI::App& app) {
   profilo->add_option("--table", o->tabella, "Scenario table (NAME.sim): station names, the route's end");
   profilo->add_option("--plan", o->piano, "Plan file (NAME_linea.dat): the curves, their radius and side");
   profilo->add_option("-o,--output", o->uscita, "The SVG file to write")->required();
-  profilo->add_option("--from", o->da, "Draw the distance from KM on (default 0)");
-  profilo->add_option("--to", o->a, "Draw the distance up to KM (default the route's end)");
+  profilo->add_option("--from", o->da, "Draw the distance from KM on (default 0)")->type_name("KM");
+  profilo->add_option("--to", o->a, "Draw the distance up to KM (default the route's end)")->type_name("KM");
   profilo->footer(
       "Gradient (pendenza - 100, per mille), line speed limit (vel_limite x 5 km/h) and adhesion as\n"
       "step lines; tunnels (galleria) as shaded bands; stations, signals, code points with their\n"
-      "codes, slowdown warning boards, starts and ends. Cell n covers metres 50 n to 50 n + 50.\n"
-      "The last cells, which the build leaves at 0 in all three profile bytes, end the lines\n"
-      "instead of drawing a drop to zero.\n"
+      "codes, slowdown warning boards, starts and ends, and each slowdown's speed on the speed line;\n"
+      "speed indicators with their three speeds (s / d when the two sets differ); signs, their text\n"
+      "on hover; with --plan, the curves as a band (right above, left below, radius on hover).\n"
+      "Cell n covers metres 50 n to 50 n + 50. The distance runs to the route's end or to the last\n"
+      "object drawn beyond it (without --table, to the last cell); --from and --to (km, from < to,\n"
+      "within the route) draw that stretch alone.\n"
       "Exit status: 0 drawn; 1 bad or mismatched files, or OUT cannot be written; 64 bad arguments.");
 
   return {s, [o, piano, profilo] {

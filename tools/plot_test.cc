@@ -947,6 +947,12 @@ TEST(Plot, UsageTextOnStandardOutput) {
     EXPECT_NE(u.out.find("Usage: autori plot"), std::string::npos) << u.out;
     EXPECT_NE(u.out.find("Exit status"), std::string::npos) << u.out;
   }
+  for (const char* tipo : {"plan", "profile"}) {
+    const std::string aiuto = autori({"plot", tipo, "--help"}).out;
+    for (const char* voce : {"--from KM", "--to KM", "signs", "tunnels"})
+      EXPECT_NE(aiuto.find(voce), std::string::npos) << tipo << ": " << voce;
+  }
+  EXPECT_NE(autori({"plot", "profile", "--help"}).out.find("--plan"), std::string::npos);
   EXPECT_NE(autori({"--help"}).out.find("plot"), std::string::npos);
 }
 
