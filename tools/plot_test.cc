@@ -13,6 +13,7 @@
 #include <optional>
 #include <regex>
 #include <set>
+#include <tuple>
 
 #include "aiuti_prova.h"
 #include "output/scrittori.h"
@@ -567,6 +568,10 @@ TEST_F(Profilo, IndicatorSignAndSlowdownSpeedWhereTheCellsPutThem) {
 
 TEST_F(Profilo, AStretchDrawsOnlyWhatLiesInIt) {
   const disegno d({"plot", "profile", s_->celle(), "--table", s_->tabella(), "--from", "4", "--to", "6"});
+  EXPECT_NE(
+      d.svg.find("<title>Profile: Valmora2_1552.dat, Valmora2 train 1552 (route 10.000 km), 4.000 km to "
+                 "6.000 km</title>"),
+      std::string::npos);
   const auto [da, a] = estremi_km(d.svg);
   EXPECT_NEAR(da, 4, 0.001);
   EXPECT_NEAR(a, 6, 0.001);
@@ -1117,6 +1122,17 @@ std::optional<png> leggi_png(const std::string& dati) {
   return png{be32(16), be32(20)};
 }
 
+// A layer with nothing to show: a path without points, or a group that
+// closes as soon as it opens. `i` lies inside its opening tag.
+bool strato_vuoto(const std::string& dom, size_t i) {
+  const size_t a = dom.rfind('<', i);
+  const size_t b = dom.find('>', i);
+  const std::string apertura = dom.substr(a, b - a + 1);
+  if (apertura.rfind("<path", 0) == 0) return attributo(apertura, "d").empty();
+  // The browser writes an empty element as one closed tag.
+  return apertura.ends_with("/>") || dom.compare(b + 1, 2, "</") == 0;
+}
+
 TEST(Browser, ChromiumDrawsBothPicturesOfTheShippedScenario) {
   const std::optional<fs::path> programma = chromium();
   if (!programma) GTEST_SKIP() << "chromium is not installed";
@@ -1130,13 +1146,27 @@ TEST(Browser, ChromiumDrawsBothPicturesOfTheShippedScenario) {
   const std::string tabella = (dir / "out" / "Valmora2_1552.sim").string();
   const disegno piano(
       {"plot", "plan", (dir / "out" / "Valmora2_linea.dat").string(), "--cells", celle, "--table", tabella});
-  const disegno profilo({"plot", "profile", celle, "--table", tabella});
+  const std::string linea = (dir / "out" / "Valmora2_linea.dat").string();
+  const disegno profilo({"plot", "profile", celle, "--table", tabella, "--plan", linea});
+  const disegno tratto_piano(
+      {"plot", "plan", linea, "--cells", celle, "--table", tabella, "--from", "240", "--to", "270"});
+  const disegno tratto_profilo(
+      {"plot", "profile", celle, "--table", tabella, "--plan", linea, "--from", "240", "--to", "270"});
   std::cout << "shipped scenario: plan " << piano.svg.size() << " bytes, profile " << profilo.svg.size()
             << " bytes\n";
 
+  // The layers each picture must show, as the browser reads the document;
+  // the shipped scenario has no slowdown, so no slowdown speeds.
+  const std::vector<std::string> del_piano = {"route",        "stations", "signals",
+                                              "signal-kinds", "tunnels",  "signs"};
+  const std::vector<std::string> del_profilo = {"gradient", "speed",      "adhesion", "stations", "signals",
+                                                "tunnels",  "indicators", "signs",    "curves"};
   fs::create_directories(CARTELLA_SCHERMATE);
-  for (const auto& [nome, d] :
-       {std::pair<std::string, const disegno*>{"plan", &piano}, {"profile", &profilo}}) {
+  for (const auto& [nome, d, strati] :
+       {std::tuple<std::string, const disegno*, const std::vector<std::string>*>{"plan", &piano, &del_piano},
+        {"profile", &profilo, &del_profilo},
+        {"plan-240-270", &tratto_piano, &del_piano},
+        {"profile-240-270", &tratto_profilo, &del_profilo}}) {
     const size_t apre = d->svg.find("<svg ");
     const std::string svg_tag = d->svg.substr(apre, d->svg.find('>', apre) - apre + 1);
     const auto w = static_cast<uint32_t>(std::ceil(numero(svg_tag, "width")));
@@ -1149,6 +1179,13 @@ TEST(Browser, ChromiumDrawsBothPicturesOfTheShippedScenario) {
     EXPECT_EQ(dom.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u)
         << nome << ": " << dom.substr(0, 400);
     EXPECT_EQ(dom.find("parsererror"), std::string::npos) << nome;
+    for (const std::string& id : *strati) {
+      const size_t i = dom.find(" id=\"" + id + "\"");
+      EXPECT_NE(i, std::string::npos) << nome << ": " << id;
+      if (i != std::string::npos) {
+        EXPECT_FALSE(strato_vuoto(dom, i)) << nome << ": " << id;
+      }
+    }
 
     const fs::path schermata = fs::path(CARTELLA_SCHERMATE) / (nome + ".png");
     fs::remove(schermata);

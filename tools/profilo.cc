@@ -144,6 +144,7 @@ class disegno_profilo {
     if (s_.righe)
       titolo.append(", ").append((*s_.righe)[85].nome).append(" train ").append((*s_.righe)[86].nome);
     if (l_) titolo.append(" (route ").append(km_esatti(static_cast<double>(*l_))).append(")");
+    if (s_.da) titolo.append(", ").append(km_esatti(da_)).append(" to ").append(km_esatti(a_));
     std::string svg = svg::apertura(larghezza, altezza_, titolo, stile);
     svg.append("<text class=\"t\" x=\"")
         .append(num(x0))
