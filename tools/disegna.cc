@@ -164,7 +164,11 @@ std::optional<std::string> leggi_tratto(scenario_letto& s, const opzioni& o) {
   const std::optional<double> a = o.a.empty() ? std::optional(limite / 1000) : km(o.a);
   if (!a) return std::string("--to needs a number of kilometres, not '").append(o.a).append("'");
   if (!(*da < *a))
-    return std::string("--from (").append(o.da).append(") must be less than --to (").append(o.a).append(")");
+    return std::string("--from (")
+        .append(km_esatti(*da * 1000))
+        .append(") must be less than --to (")
+        .append(km_esatti(*a * 1000))
+        .append(")");
   if (*da < 0 || *a * 1000 > limite + 1e-6)
     return std::string("the stretch must lie within the route, 0 to ").append(km_esatti(limite));
   s.da = *da * 1000;

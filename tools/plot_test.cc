@@ -695,6 +695,10 @@ INSTANTIATE_TEST_SUITE_P(
                       caso_tratto{"to_not_a_number", {"--to", "nan"}, "--to needs a number"},
                       caso_tratto{"from_after_to", {"--from", "6", "--to", "4"}, "must be less than --to"},
                       caso_tratto{"from_equal_to", {"--from", "5", "--to", "5"}, "must be less than --to"},
+                      // Without --to the stretch runs to the route's end, 10 km.
+                      caso_tratto{"from_beyond_the_end",
+                                  {"--from", "12"},
+                                  "--from (12.000 km) must be less than --to (10.000 km)"},
                       caso_tratto{"before_the_start", {"--from", "-1", "--to", "4"}, "within the route"},
                       // The route is 10 km long.
                       caso_tratto{"beyond_the_end", {"--from", "4", "--to", "10.5"}, "within the route"}),
