@@ -2,7 +2,9 @@
 // files of their kinds and of one scenario, and writes the picture whole.
 #include "disegna.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -14,6 +16,7 @@
 #include "model/dominio.h"
 #include "output/decodifica.h"
 #include "svg.h"
+#include "testi.h"
 
 namespace fs = std::filesystem;
 
@@ -33,6 +36,8 @@ struct opzioni {
   std::string celle;
   std::string tabella;
   std::string uscita;
+  std::string da;
+  std::string a;
 };
 
 // A failure that ends the command with status 1.
@@ -140,6 +145,35 @@ bool stesso_file(const std::string& a, const std::string& b) {
   return !a.empty() && fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
 }
 
+std::optional<double> km(const std::string& testo) {
+  if (testo.empty()) return std::nullopt;
+  char* fine = nullptr;
+  const double v = std::strtod(testo.c_str(), &fine);
+  if (*fine != '\0' || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+// A stretch inside the route, from before to; a message when it is not.
+std::optional<std::string> leggi_tratto(scenario_letto& s, const opzioni& o) {
+  if (o.da.empty() && o.a.empty()) return std::nullopt;
+  const std::optional<double> da = o.da.empty() ? std::optional(0.0) : km(o.da);
+  if (!da) return std::string("--from needs a number of kilometres, not '").append(o.da).append("'");
+  const double limite = limite_tratto(s);
+  const std::optional<double> a = o.a.empty() ? std::optional(limite / 1000) : km(o.a);
+  if (!a) return std::string("--to needs a number of kilometres, not '").append(o.a).append("'");
+  if (!(*da < *a))
+    return std::string("--from (")
+        .append(km_esatti(*da * 1000))
+        .append(") must be less than --to (")
+        .append(km_esatti(*a * 1000))
+        .append(")");
+  if (*da < 0 || *a * 1000 > limite + 1e-6)
+    return std::string("the stretch must lie within the route, 0 to ").append(km_esatti(limite));
+  s.da = *da * 1000;
+  s.a = *a * 1000;
+  return std::nullopt;
+}
+
 int esegui(const opzioni& o, bool piano) {
   for (const std::string* ingresso : {&o.piano, &o.celle, &o.tabella})
     if (stesso_file(*ingresso, o.uscita))
@@ -151,6 +185,7 @@ int esegui(const opzioni& o, bool piano) {
     if (!o.tabella.empty()) s.righe = leggi_tabella(o.tabella);
     s.nome_file = fs::path(piano ? o.piano : o.celle).filename().string();
     verifica_coerenza(s, o);
+    if (auto e = leggi_tratto(s, o)) return errore_uso(*e);
     const std::string svg = piano ? disegna_piano(s) : disegna_profilo(s);
     if (auto e = svg::scrivi_intero(o.uscita, svg)) return errore(o.uscita, "cannot write: " + *e);
     return stato_pulito;
@@ -192,6 +227,11 @@ std::vector<stazione_da_disegnare> stazioni(const scenario_letto& s) {
   return v;
 }
 
+double limite_tratto(const scenario_letto& s) {
+  if (auto l = lunghezza_percorso(s)) return static_cast<double>(std::max<int64_t>(*l, 0));
+  return s.celle ? 50 * static_cast<double>(s.celle->size()) : 0;
+}
+
 comando aggiungi_plot(CLI::App& app) {
   auto o = std::make_shared<opzioni>();
   CLI::App* s = app.add_subcommand("plot", "Draw the plan or the profile of a scenario as one SVG picture");
@@ -206,27 +246,39 @@ comando aggiungi_plot(CLI::App& app) {
 
   CLI::App* piano = s->add_subcommand("plan", "The route seen from above, from the plan file (_linea.dat)");
   piano->add_option("PLAN", o->piano, "Plan file, NAME_linea.dat")->required();
-  piano->add_option("--cells", o->celle, "Track cells (NAME.dat): the signals along the route");
+  piano->add_option("--cells", o->celle,
+                    "Track cells (NAME.dat): the signals, tunnels and signs along the route");
   piano->add_option("--table", o->tabella,
                     "Scenario table (NAME.sim): the stations by name, the route's end");
   piano->add_option("-o,--output", o->uscita, "The SVG file to write")->required();
+  piano->add_option("--from", o->da, "Draw the route from KM on (default 0)")->type_name("KM");
+  piano->add_option("--to", o->a, "Draw the route up to KM (default the route's end)")->type_name("KM");
   piano->footer(
       "x runs sideways and y along the route's initial direction, drawn upwards, on one scale that\n"
       "fits the picture; a tick every 10 km along the route, the start and the end marked, and the\n"
-      "7000 m the plan runs beyond the end dashed. Metres never assigned are skipped.\n"
+      "7000 m the plan runs beyond the end dashed. Metres never assigned are skipped. With the cells:\n"
+      "tunnels as a grey band over the route, signs as diamonds (their text on hover) and signals\n"
+      "with a head for the first side's kind (square 1, disc 2; both kinds in the title).\n"
+      "--from and --to (km, from < to, within the route) draw that stretch alone, on its own scale.\n"
       "Exit status: 0 drawn; 1 bad or mismatched files, or OUT cannot be written; 64 bad arguments.");
 
   CLI::App* profilo =
       s->add_subcommand("profile", "Gradient, line speed, adhesion and track objects against distance");
   profilo->add_option("CELLS", o->celle, "Track cells, NAME.dat")->required();
   profilo->add_option("--table", o->tabella, "Scenario table (NAME.sim): station names, the route's end");
+  profilo->add_option("--plan", o->piano, "Plan file (NAME_linea.dat): the curves, their radius and side");
   profilo->add_option("-o,--output", o->uscita, "The SVG file to write")->required();
+  profilo->add_option("--from", o->da, "Draw the distance from KM on (default 0)")->type_name("KM");
+  profilo->add_option("--to", o->a, "Draw the distance up to KM (default the route's end)")->type_name("KM");
   profilo->footer(
       "Gradient (pendenza - 100, per mille), line speed limit (vel_limite x 5 km/h) and adhesion as\n"
       "step lines; tunnels (galleria) as shaded bands; stations, signals, code points with their\n"
-      "codes, slowdown warning boards, starts and ends. Cell n covers metres 50 n to 50 n + 50.\n"
-      "The last cells, which the build leaves at 0 in all three profile bytes, end the lines\n"
-      "instead of drawing a drop to zero.\n"
+      "codes, slowdown warning boards, starts and ends, and each slowdown's speed on the speed line;\n"
+      "speed indicators with their three speeds (s / d when the two sets differ); signs, their text\n"
+      "on hover; with --plan, the curves as a band (right above, left below, radius on hover).\n"
+      "Cell n covers metres 50 n to 50 n + 50. The distance runs to the route's end or to the last\n"
+      "object drawn beyond it (without --table, to the last cell); --from and --to (km, from < to,\n"
+      "within the route) draw that stretch alone.\n"
       "Exit status: 0 drawn; 1 bad or mismatched files, or OUT cannot be written; 64 bad arguments.");
 
   return {s, [o, piano, profilo] {

@@ -17,6 +17,9 @@ struct scenario_letto {
   std::optional<std::vector<cella>> celle;
   std::optional<tabella> righe;
   std::string nome_file;  // of the main input, for the title
+  // The stretch to draw, in metres; the whole picture when absent.
+  std::optional<double> da;
+  std::optional<double> a;
 };
 
 // The route's length: the table knows it; the plan runs 7000 m beyond it.
@@ -29,6 +32,10 @@ struct stazione_da_disegnare {
 };
 // From the table rows when there is a table, else from the station cells.
 std::vector<stazione_da_disegnare> stazioni(const scenario_letto& s);
+
+// Where --from and --to may lie: 0 to the route's end, or to the cells' end
+// when nothing gives the route's length.
+double limite_tratto(const scenario_letto& s);
 
 std::string disegna_piano(const scenario_letto& s);
 std::string disegna_profilo(const scenario_letto& s);

@@ -38,6 +38,10 @@ constexpr std::string_view stile =
     ".k{fill:none;stroke:#1f4e9c;stroke-width:1.5}"
     ".s{fill:none;stroke:#d62728;stroke-width:1.5}"
     ".st{fill:#000;stroke:#fff;stroke-width:1}"
+    ".tn{fill:none;stroke:#777;stroke-width:7;stroke-linecap:butt;opacity:.45}"
+    ".cr{fill:#fff;stroke:#b15928;stroke-width:1.2}"
+    ".k1{fill:#fff;stroke:#d62728;stroke-width:1.2}"
+    ".k2{fill:#d62728;stroke:#d62728;stroke-width:1}"
     ".lp{fill:#fff;stroke:#555;stroke-width:1}"
     ".a{fill:#2ca02c;stroke:#fff;stroke-width:1.5}"
     ".e{fill:#c00;stroke:#fff;stroke-width:1.5}"
@@ -69,9 +73,13 @@ class disegno_piano {
           .append(" train ")
           .append((*s_.righe)[riga_treno].nome);
     titolo.append(" (").append(km_esatti(static_cast<double>(l))).append(")");
+    if (s_.da) titolo.append(", ").append(km_esatti(*s_.da)).append(" to ").append(km_esatti(*s_.a));
+    da_ = s_.da ? static_cast<int32_t>(std::clamp<double>(std::ceil(*s_.da), 0, ultimo_)) : 0;
+    a_ = s_.a ? static_cast<int32_t>(std::clamp<double>(std::floor(*s_.a), da_, ultimo_)) : ultimo_;
     inquadra(margine_sx + svg::larghezza_testo(titolo.size(), 15) + 10);
-    fine_ = static_cast<int32_t>(std::clamp<int64_t>(l, 0, ultimo_));
-    while (fine_ > 0 && !pieno(fine_)) --fine_;
+    fine_percorso_ = l;
+    fine_ = static_cast<int32_t>(std::clamp<int64_t>(l, da_, a_));
+    while (fine_ > da_ && !pieno(fine_)) --fine_;
 
     std::string svg = svg::apertura(larghezza_, altezza_, titolo, stile);
     svg.append("<text class=\"t\" x=\"")
@@ -80,10 +88,12 @@ class disegno_piano {
         .append(svg::testo(titolo))
         .append("</text>\n");
     svg += assi();
-    svg.append("<path id=\"route\" class=\"r\" d=\"").append(tracce(0, fine_)).append("\"/>\n");
-    if (fine_ < ultimo_)
-      svg.append("<path id=\"run-out\" class=\"o\" d=\"").append(tracce(fine_, ultimo_)).append("\"/>\n");
+    svg += gallerie();
+    svg.append("<path id=\"route\" class=\"r\" d=\"").append(tracce(da_, fine_)).append("\"/>\n");
+    if (fine_ < a_)
+      svg.append("<path id=\"run-out\" class=\"o\" d=\"").append(tracce(fine_, a_)).append("\"/>\n");
     svg += segnali();
+    svg += cartelli();
     svg += legenda();
     // Labels in order of importance: a later one gives way.
     std::string etichette;
@@ -102,6 +112,7 @@ class disegno_piano {
     return m >= 0 && m <= ultimo_ && t_.at(static_cast<int32_t>(m), 0).specie != specie_elemento::vuoto &&
            t_.at(static_cast<int32_t>(m), 1).specie != specie_elemento::vuoto;
   }
+  bool nel_tratto(int64_t m) const { return m >= da_ && m <= a_ && pieno(m); }
   punto metro(int32_t m) const { return {t_.at(m, 0).valore, t_.at(m, 1).valore}; }
   punto px(int32_t m) const { return v_.px(metro(m)); }
 
@@ -123,7 +134,7 @@ class disegno_piano {
   void inquadra(double larghezza_minima) {
     double x0 = std::numeric_limits<double>::infinity(), y0 = x0;
     double x1 = -x0, y1 = -x0;
-    for (int32_t m = 0; m <= ultimo_; ++m) {
+    for (int32_t m = da_; m <= a_; ++m) {
       if (!pieno(m)) continue;
       const punto p = metro(m);
       x0 = std::min(x0, p.x);
@@ -241,16 +252,39 @@ class disegno_piano {
 
   std::string segnali() {
     if (!s_.celle) return "";
-    std::string d;
+    std::string d, teste;
     std::set<std::pair<long, long>> visti;
     for (size_t n = 0; n < s_.celle->size(); ++n) {
       if ((*s_.celle)[n].tipo != tipo_cella::segnale) continue;
       const int64_t m = 50 * static_cast<int64_t>(n);
-      if (!pieno(m)) continue;
+      if (!nel_tratto(m)) continue;
       const punto p = px(static_cast<int32_t>(m));
       // Marks on one spot of the screen are one mark.
       if (!visti.insert({std::lround(p.x * 2), std::lround(p.y * 2)}).second) continue;
       const punto r = destra(direzione(static_cast<int32_t>(m)));
+      // dato4 = rapp * 10 + sx * 3 + dx: the kinds of the two sides.
+      const int coppia = (*s_.celle)[n].dato4 % 10;
+      const int sx = coppia / 3;
+      const int dx = coppia % 3;
+      const punto testa{p.x + 10 * r.x, p.y + 10 * r.y};
+      // The first side's kind is the head: a hollow square for 1, a disc for
+      // 2; the title gives both.
+      teste.append(sx == 2 ? "<circle class=\"k2\" cx=\"" : "<rect class=\"k1\" x=\"")
+          .append(num(sx == 2 ? testa.x : testa.x - 2))
+          .append(sx == 2 ? "\" cy=\"" : "\" y=\"")
+          .append(num(sx == 2 ? testa.y : testa.y - 2))
+          .append(sx == 2 ? "\" r=\"2.2\">" : "\" width=\"4\" height=\"4\">")
+          .append("<title>signal, kind ")
+          .append(std::to_string(sx))
+          .append("/")
+          .append(std::to_string(dx))
+          .append(" (sx ")
+          .append(std::to_string(sx))
+          .append(", dx ")
+          .append(std::to_string(dx))
+          .append("), ")
+          .append(km_esatti(static_cast<double>(m)))
+          .append(sx == 2 ? "</title></circle>" : "</title></rect>");
       d.append("M")
           .append(num(p.x + 2 * r.x))
           .append(" ")
@@ -259,23 +293,91 @@ class disegno_piano {
           .append(num(6 * r.x))
           .append(" ")
           .append(num(6 * r.y));
-      evita({p.x + 2 * r.x, p.y + 2 * r.y}, {p.x + 8 * r.x, p.y + 8 * r.y}, 1);
+      evita({p.x + 2 * r.x, p.y + 2 * r.y}, {p.x + 12 * r.x, p.y + 12 * r.y}, 1);
     }
-    return "<path id=\"signals\" class=\"s\" d=\"" + d + "\"/>\n";
+    std::string s = "<path id=\"signals\" class=\"s\" d=\"" + d + "\"/>\n";
+    return s.append("<g id=\"signal-kinds\">").append(teste).append("</g>\n");
+  }
+
+  // Runs of cells with a tunnel byte, drawn over the metres they cover.
+  std::string gallerie() {
+    if (!s_.celle) return "";
+    const std::vector<cella>& c = *s_.celle;
+    std::string s = "<g id=\"tunnels\">";
+    for (size_t n = 0; n < c.size();) {
+      if (c[n].galleria == 0) {
+        ++n;
+        continue;
+      }
+      const size_t inizio = n;
+      const int tipo = c[n].galleria;
+      while (n < c.size() && c[n].galleria == tipo) ++n;
+      const int64_t a = std::max<int64_t>(da_, 50 * static_cast<int64_t>(inizio));
+      const int64_t b = std::min<int64_t>(a_, 50 * static_cast<int64_t>(n));
+      if (b <= a) continue;
+      std::string d;
+      std::vector<punto> tratto;
+      for (int64_t m = a; m <= b; ++m)
+        if (pieno(m)) tratto.push_back(px(static_cast<int32_t>(m)));
+      if (tratto.size() < 2) continue;
+      const std::vector<punto> q = svg::semplifica(tratto, tolleranza);
+      for (size_t i = 0; i < q.size(); ++i)
+        d.append(i == 0 ? "M" : " ").append(num(q[i].x)).append(" ").append(num(q[i].y));
+      s.append("<path class=\"tn\" d=\"")
+          .append(d)
+          .append("\"><title>tunnel, type ")
+          .append(std::to_string(tipo))
+          .append(", ")
+          .append(km_esatti(static_cast<double>(50 * static_cast<int64_t>(inizio))))
+          .append(" to ")
+          .append(km_esatti(static_cast<double>(50 * static_cast<int64_t>(n))))
+          .append("</title></path>");
+    }
+    return s + "</g>\n";
+  }
+
+  // A sign's text shows on hover: it is too long to write on the route.
+  std::string cartelli() {
+    if (!s_.celle) return "";
+    std::string s = "<g id=\"signs\">";
+    for (size_t n = 0; n < s_.celle->size(); ++n) {
+      const cella& c = (*s_.celle)[n];
+      const int64_t m = 50 * static_cast<int64_t>(n);
+      if (c.tipo != 14 || !nel_tratto(m)) continue;
+      const punto p = px(static_cast<int32_t>(m));
+      const punto r = destra(direzione(static_cast<int32_t>(m)));
+      const punto q{p.x - 9 * r.x, p.y - 9 * r.y};
+      std::string testo = std::string("row ").append(std::to_string(c.dato1));
+      if (s_.righe && c.dato1 >= 0 && c.dato1 < righe_tabella)
+        testo = svg::testo((*s_.righe)[static_cast<size_t>(c.dato1)].nome);
+      s.append("<path class=\"cr\" d=\"M")
+          .append(num(q.x))
+          .append(" ")
+          .append(num(q.y - 4))
+          .append("l4 4l-4 4l-4 -4z\"><title>sign ")
+          .append(testo)
+          .append(", ")
+          .append(km_esatti(static_cast<double>(m)))
+          .append("</title></path>");
+      posa_.occupa({q.x - 4, q.y - 4, q.x + 4, q.y + 4});
+    }
+    return s + "</g>\n";
   }
 
   std::string estremi(std::string& etichette) {
     std::string s;
-    const punto a = px(0);
+    const punto a = px(da_);
     const punto b = px(fine_);
-    s += "<circle id=\"start\" class=\"a\" cx=\"" + num(a.x) + "\" cy=\"" + num(a.y) +
-         "\" r=\"6\"><title>start, 0 m</title></circle>\n";
-    s += "<circle id=\"end\" class=\"e\" cx=\"" + num(b.x) + "\" cy=\"" + num(b.y) +
-         "\" r=\"6\"><title>end, " + km_esatti(static_cast<double>(fine_)) + "</title></circle>\n";
+    s += "<circle id=\"start\" class=\"a\" cx=\"" + num(a.x) + "\" cy=\"" + num(a.y) + "\" r=\"6\"><title>" +
+         (da_ == 0 ? std::string("start, 0 m") : std::string("from, ").append(km_esatti(da_))) +
+         "</title></circle>\n";
+    s += "<circle id=\"end\" class=\"e\" cx=\"" + num(b.x) + "\" cy=\"" + num(b.y) + "\" r=\"6\"><title>" +
+         (fine_ < fine_percorso_ ? "to, " : "end, ") + km_esatti(static_cast<double>(fine_)) +
+         "</title></circle>\n";
     posa_.occupa({a.x - 7, a.y - 7, a.x + 7, a.y + 7});
     posa_.occupa({b.x - 7, b.y - 7, b.x + 7, b.y + 7});
-    etichette += posa_intorno(a, intorno(0), 9, "start", 11, "l");
-    etichette += posa_intorno(b, intorno(fine_), 9, "end", 11, "l");
+    etichette += posa_intorno(a, intorno(da_), 9, da_ == 0 ? "start" : "from", 11, "l");
+    etichette += posa_intorno(b, intorno(fine_), 9, fine_ < fine_percorso_ ? "to" : "end", 11, "l");
     return s;
   }
 
@@ -305,7 +407,7 @@ class disegno_piano {
     std::stable_sort(v.begin(), v.end(),
                      [](const auto& a, const auto& b) { return a.con_cella > b.con_cella; });
     for (const stazione_da_disegnare& st : v) {
-      if (!pieno(st.metro)) continue;
+      if (!nel_tratto(st.metro)) continue;
       const int32_t m = static_cast<int32_t>(st.metro);
       const punto p = px(m);
       s += "<circle class=\"" + std::string(st.con_cella ? "st" : "lp") + "\" cx=\"" + num(p.x) + "\" cy=\"" +
@@ -315,7 +417,7 @@ class disegno_piano {
     }
     s += "</g>\n";
     for (const stazione_da_disegnare& st : v) {
-      if (!pieno(st.metro)) continue;
+      if (!nel_tratto(st.metro)) continue;
       const int32_t m = static_cast<int32_t>(st.metro);
       etichette += st.con_cella ? posa_intorno(px(m), intorno(m), 6, st.nome, 11, "n")
                                 : posa_intorno(px(m), intorno(m), 5, st.nome, 9, "m");
@@ -326,7 +428,7 @@ class disegno_piano {
   std::string tacche_km() {
     std::string d;
     for (int32_t m = passo_km; m <= fine_; m += passo_km) {
-      if (!pieno(m)) continue;
+      if (!nel_tratto(m)) continue;
       const punto p = px(m);
       const punto r = destra(direzione(m));
       d.append("M")
@@ -363,7 +465,15 @@ class disegno_piano {
       if (s_.righe)
         voce("<circle class=\"lp\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"3\"/>", "listed point");
     }
-    if (s_.celle) voce("<path class=\"s\" d=\"M" + xm + " " + num(y - 4) + "v8\"/>", "signal");
+    if (s_.celle) {
+      voce("<path class=\"s\" d=\"M" + xm + " " + num(y - 4) + "v8\"/>", "signal");
+      voce("<rect class=\"k1\" x=\"" + num(x + 9) + "\" y=\"" + num(y - 2) + "\" width=\"4\" height=\"4\"/>",
+           "signal kind 1 (sx)");
+      voce("<circle class=\"k2\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"2.2\"/>", "signal kind 2 (sx)");
+      voce("<path class=\"tn\" d=\"M" + xs + " " + num(y) + "H" + xe + "\"/>", "tunnel");
+      voce("<path class=\"cr\" d=\"M" + xm + " " + num(y - 4) + "l4 4l-4 4l-4 -4z\"/>",
+           "sign (text on hover)");
+    }
     s += "</g>\n";
     posa_.occupa({x - 4, cornice_.y0, larghezza_, y});
     return s;
@@ -373,6 +483,8 @@ class disegno_piano {
   const tracciato_t& t_;
   const int32_t ultimo_;
   int32_t fine_ = 0;
+  int32_t da_ = 0, a_ = 0;
+  int64_t fine_percorso_ = 0;
   vista v_{};
   double mx0_ = 0, mx1_ = 0, my0_ = 0, my1_ = 0;
   svg::riquadro cornice_;

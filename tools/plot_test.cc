@@ -13,6 +13,7 @@
 #include <optional>
 #include <regex>
 #include <set>
+#include <tuple>
 
 #include "aiuti_prova.h"
 #include "output/scrittori.h"
@@ -320,6 +321,76 @@ TEST(Piano, AStraightRouteWithItsStationsSignalAndTicks) {
   autonomo(d.svg);
 }
 
+// Kinds 1 and 1: dato4 = 0 x 10 + 1 x 3 + 1 = 4.
+const std::string segnale_3400 = "segnale, 3400, 1, 4, 1, 0, 0, 1, 3,1,0, 0";
+
+TEST(Piano, TunnelSignAndSignalKindsAlongTheRoute) {
+  const scenario s(linea(10000, {"montagna, 2000, 3000, 1", "cartello indicatore, 6050, PONTE PROVA"}),
+                   treno({segnale_1100, segnale_3400}));
+  const disegno d({"plot", "plan", s.piano(), "--cells", s.celle(), "--table", s.tabella()});
+  // Straight along +y: metre m at y0 + (y1 - y0) m / 10000.
+  const double y0 = numero(tag(d.svg, "start"), "cy");
+  const double y1 = numero(tag(d.svg, "end"), "cy");
+  auto y_di = [&](double m) { return y0 + (y1 - y0) * m / 10000; };
+
+  // Cells round(2000/50) = 40 to round(3000/50 - 1) = 59: metres 2000 to 3000.
+  const std::string gallerie = gruppo(d.svg, "tunnels");
+  EXPECT_EQ(quanti(gallerie, "<path "), 1u) << gallerie;
+  EXPECT_NE(gallerie.find("<title>tunnel, type 1, 2.000 km to 3.000 km</title>"), std::string::npos);
+  const std::vector<punto> galleria = vertici(attributo(gallerie, "d"));
+  ASSERT_GE(galleria.size(), 2u);
+  EXPECT_NEAR(galleria.front().y, y_di(2000), 0.11);
+  EXPECT_NEAR(galleria.back().y, y_di(3000), 0.11);
+
+  // The sign in cell round(6050/50 + 1) = 122, at 6100 m: a diamond whose
+  // top is 4 px above that metre.
+  const std::string cartelli = gruppo(d.svg, "signs");
+  EXPECT_NE(cartelli.find("<title>sign PONTE PROVA, 6.100 km</title>"), std::string::npos) << cartelli;
+  EXPECT_NEAR(vertici(attributo(cartelli, "d"))[0].y + 4, y_di(6100), 0.11);
+
+  // The signal of 1100 m (cell 23, 1150 m) has kinds 2 and 2, dato4 8; the
+  // one of 3400 m (cell round(3400/50 + 1) = 69, 3450 m) kinds 1 and 1.
+  const std::string teste = gruppo(d.svg, "signal-kinds");
+  static const std::regex testa("<(circle|rect) class=\"(k\\d)\"[^>]*><title>([^<]*)</title>");
+  std::vector<std::smatch> t(std::sregex_iterator(teste.begin(), teste.end(), testa), std::sregex_iterator());
+  ASSERT_EQ(t.size(), 2u) << teste;
+  EXPECT_EQ(t[0][2], "k2");
+  EXPECT_EQ(t[0][3], "signal, kind 2/2 (sx 2, dx 2), 1.150 km");
+  EXPECT_NEAR(numero(t[0].str(), "cy"), y_di(1150), 0.11);
+  EXPECT_EQ(t[1][2], "k1");
+  EXPECT_EQ(t[1][3], "signal, kind 1/1 (sx 1, dx 1), 3.450 km");
+  // A square of 4 px centred on its point.
+  EXPECT_NEAR(numero(t[1].str(), "y") + 2, y_di(3450), 0.11);
+}
+
+TEST(Piano, AStretchDrawsOnlyWhatLiesInIt) {
+  const scenario s(linea(10000, {"montagna, 2000, 3000, 1", "cartello indicatore, 6050, PONTE PROVA"}),
+                   treno({stazione_monterosso, posto_prova, segnale_1100, segnale_3400}));
+  const disegno d(
+      {"plot", "plan", s.piano(), "--cells", s.celle(), "--table", s.tabella(), "--from", "5", "--to", "9"});
+  EXPECT_NE(d.svg.find("<title>from, 5.000 km</title>"), std::string::npos);
+  EXPECT_NE(d.svg.find("<title>to, 9.000 km</title>"), std::string::npos);
+  // Inside 5 to 9 km: the listed point (8) and the sign (6.1); outside: the
+  // station (4.5), the signals (1.15, 3.45), the tunnel (2 to 3), the 10 km tick.
+  const std::string stazioni = gruppo(d.svg, "stations");
+  EXPECT_EQ(quanti(stazioni, "<title>"), 1u) << stazioni;
+  EXPECT_NE(stazioni.find("<title>P.C. PROVA, 8.000 km</title>"), std::string::npos);
+  EXPECT_EQ(quanti(gruppo(d.svg, "signs"), "<title>"), 1u);
+  EXPECT_EQ(attributo(tag(d.svg, "signals"), "d"), "");
+  EXPECT_EQ(quanti(gruppo(d.svg, "tunnels"), "<path"), 0u);
+  EXPECT_EQ(attributo(tag(d.svg, "km-ticks"), "d"), "");
+  // The route runs from one mark to the other, 4000 m apart, and the y axis
+  // reads 5 and 9 km at them.
+  const std::vector<punto> via = vertici(attributo(tag(d.svg, "route"), "d"));
+  ASSERT_GE(via.size(), 2u);
+  EXPECT_NEAR(via.front().y, numero(tag(d.svg, "start"), "cy"), 0.11);
+  EXPECT_NEAR(via.back().y, numero(tag(d.svg, "end"), "cy"), 0.11);
+  const asse ay = asse_di(testi(gruppo(d.svg, "y-axis")), false);
+  EXPECT_NEAR(ay.valore(via.front().y), 5, 0.01);
+  EXPECT_NEAR(ay.valore(via.back().y), 9, 0.01);
+  EXPECT_EQ(d.svg.find(" id=\"run-out\""), std::string::npos);
+}
+
 TEST(Piano, OnlyThePlanNeedsNoOtherFile) {
   const scenario s(linea(10000, {}), treno({stazione_monterosso, segnale_1100}));
   const disegno d({"plot", "plan", s.piano()});
@@ -334,12 +405,15 @@ TEST(Piano, OnlyThePlanNeedsNoOtherFile) {
 // One of each: a tunnel from 2000 to 3000 m, gradients 0, 8 and -5 per mille
 // from 0, 3000 and 6000 m; speeds 100 and 160 km/h from 0 and 4000 m;
 // adhesion 80 and 100 from 0 and 5000 m; a station, a listed point, a
-// signal, a code cut and a slowdown.
+// signal, a code cut, a slowdown, a speed indicator and a sign.
+const std::string indicatore_1050 = "indicatori_vmax, 1050, 85, 90, 95, 0, 85, 90, 95, 0";
+
 class Profilo : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s_ = new scenario(
-        linea(10000, {"pendenza, 3000, 8", "pendenza, 6000, -5", "montagna, 2000, 3000, 1"}),
+        linea(10000, {"pendenza, 3000, 8", "pendenza, 6000, -5", "montagna, 2000, 3000, 1", indicatore_1050,
+                      "cartello indicatore, 6050, PONTE PROVA"}),
         treno({"aderenza, 0, 80", "aderenza, 5000, 100", "velocita, 0, 100", "velocita, 4000, 160",
                "rallentamento, 5000, 60, 400, 0, 1, 0", stazione_monterosso, posto_prova, segnale_1100,
                "abbattimento codice, 7250, 270"}));
@@ -370,14 +444,15 @@ void come_attesa(const std::vector<punto>& linea, const std::vector<punto>& atte
 
 TEST_F(Profilo, StepLinesChangeWhereTheRecordsSayAndEndWithTheFilledCells) {
   const disegno d({"plot", "profile", s_->celle(), "--table", s_->tabella()});
-  // N = round(17000 / 50) = 340; the build fills the profile bytes of cells 0
-  // to 337 and leaves 338 to 340 at 0, so the lines end at 338 x 50 m.
+  // The route ends at 10 km and nothing lies beyond it (the last object, the
+  // listed point, is at 8 km): the lines end with the axis at 10 km, before
+  // cell 338, the first the build leaves at 0.
   // Gradient: cells 0-59 0, 60-119 8, from 120 on -5.
-  come_attesa(linea_a_gradini(d.svg, "gradient"), {{0, 0}, {3, 0}, {3, 8}, {6, 8}, {6, -5}, {16.9, -5}},
+  come_attesa(linea_a_gradini(d.svg, "gradient"), {{0, 0}, {3, 0}, {3, 8}, {6, 8}, {6, -5}, {10, -5}},
               "gradient");
   // Speed: cells 0-79 hold 20 (100 km/h), then 32 (160 km/h).
-  come_attesa(linea_a_gradini(d.svg, "speed"), {{0, 100}, {4, 100}, {4, 160}, {16.9, 160}}, "speed");
-  come_attesa(linea_a_gradini(d.svg, "adhesion"), {{0, 80}, {5, 80}, {5, 100}, {16.9, 100}}, "adhesion");
+  come_attesa(linea_a_gradini(d.svg, "speed"), {{0, 100}, {4, 100}, {4, 160}, {10, 160}}, "speed");
+  come_attesa(linea_a_gradini(d.svg, "adhesion"), {{0, 80}, {5, 80}, {5, 100}, {10, 100}}, "adhesion");
   autonomo(d.svg);
 }
 
@@ -438,6 +513,196 @@ TEST_F(Profilo, TunnelStationsSignalCodeAndSlowdownWhereTheCellsPutThem) {
     EXPECT_NE(gruppo(d.svg, "legend").find(voce), std::string::npos) << voce;
   EXPECT_NE(d.svg.find(">distance along the route (km)</text>"), std::string::npos);
 }
+
+// The km at the two sides of the first panel's frame.
+std::pair<double, double> estremi_km(const std::string& svg) {
+  const asse x = asse_di(testi(gruppo(svg, "km-axis")), true);
+  const size_t i = svg.find("<rect class=\"f\"");
+  EXPECT_NE(i, std::string::npos);
+  const std::string r = svg.substr(i, svg.find('>', i) - i + 1);
+  return {x.valore(numero(r, "x")), x.valore(numero(r, "x") + numero(r, "width"))};
+}
+
+TEST_F(Profilo, IndicatorSignAndSlowdownSpeedWhereTheCellsPutThem) {
+  const disegno d({"plot", "profile", s_->celle(), "--table", s_->tabella()});
+  const asse x = asse_di(testi(gruppo(d.svg, "km-axis")), true);
+  // The indicator at 1050 m is in cell round(1050/50 + 1) = 22, at 1100 m;
+  // each pair is 20 s + d / 5 = 20 x 85 + 17 = 1717 and reads back 85 / 85.
+  const std::string indicatori = gruppo(d.svg, "indicators");
+  EXPECT_EQ(quanti(indicatori, "<path "), 1u) << indicatori;
+  EXPECT_NE(indicatori.find("<title>speed indicator 85 90 95 km/h, stripes 0 and 0, 1.100 km</title>"),
+            std::string::npos)
+      << indicatori;
+  EXPECT_NEAR(vertici(attributo(indicatori, "d"))[0].x, x.px(1.1), 0.11);
+  const std::vector<testo> etichette = testi(gruppo(d.svg, "indicator-labels"));
+  ASSERT_EQ(etichette.size(), 1u);
+  EXPECT_EQ(etichette[0].contenuto, "85 90 95");
+  EXPECT_NEAR(etichette[0].x, x.px(1.1), 0.11);
+
+  // The sign at 6050 m: cell round(6050/50 + 1) = 122, at 6100 m, naming row
+  // 80, the first sign row, which holds its text.
+  const std::string cartelli = gruppo(d.svg, "signs");
+  EXPECT_EQ(quanti(cartelli, "<title>"), 1u) << cartelli;
+  EXPECT_NE(cartelli.find("<title>sign PONTE PROVA, 6.100 km</title>"), std::string::npos) << cartelli;
+  EXPECT_NEAR(vertici(attributo(cartelli, "d"))[0].x, x.px(6.1), 0.11);
+
+  // The slowdown of 60 km/h from its start cell 101 (5050 m) to its end cell
+  // 109 (5450 m), and a tick at its board, cell 77 (3850 m), on the speed axis.
+  const asse v = asse_di(testi(gruppo(d.svg, "speed-axis")), false);
+  const std::string rallentamenti = gruppo(d.svg, "slowdown-speeds");
+  static const std::regex tratto("<path class=\"rl\" d=\"([^\"]+)\"><title>([^<]*)</title>");
+  std::vector<std::smatch> t(std::sregex_iterator(rallentamenti.begin(), rallentamenti.end(), tratto),
+                             std::sregex_iterator());
+  ASSERT_EQ(t.size(), 2u) << rallentamenti;
+  EXPECT_EQ(t[0][2], "slowdown warning board, 60 km/h, 3.850 km");
+  const std::vector<punto> tacca = vertici(t[0][1]);
+  EXPECT_NEAR(tacca[0].x, x.px(3.85), 0.11);
+  EXPECT_NEAR((tacca[0].y + tacca[1].y) / 2, v.px(60), 0.11);
+  EXPECT_EQ(t[1][2], "slowdown 60 km/h, 5.050 km to 5.450 km");
+  const std::vector<punto> linea = vertici(t[1][1]);
+  ASSERT_EQ(linea.size(), 2u);
+  EXPECT_NEAR(linea[0].x, x.px(5.05), 0.11);
+  EXPECT_NEAR(linea[1].x, x.px(5.45), 0.11);
+  EXPECT_NEAR(linea[0].y, v.px(60), 0.11);
+}
+
+TEST_F(Profilo, AStretchDrawsOnlyWhatLiesInIt) {
+  const disegno d({"plot", "profile", s_->celle(), "--table", s_->tabella(), "--from", "4", "--to", "6"});
+  EXPECT_NE(
+      d.svg.find("<title>Profile: Valmora2_1552.dat, Valmora2 train 1552 (route 10.000 km), 4.000 km to "
+                 "6.000 km</title>"),
+      std::string::npos);
+  const auto [da, a] = estremi_km(d.svg);
+  EXPECT_NEAR(da, 4, 0.001);
+  EXPECT_NEAR(a, 6, 0.001);
+  // Inside 4 to 6 km: MONTEROSSO (4.5), the slowdown's start (5.05) and end
+  // (5.45); outside: the listed point (8), the signal (1.15), the code (7.25),
+  // the board (3.85), the indicator (1.1), the sign (6.1), the tunnel (2 to 3).
+  const std::string stazioni = gruppo(d.svg, "stations");
+  EXPECT_EQ(quanti(stazioni, "<title>"), 1u) << stazioni;
+  EXPECT_NE(stazioni.find("<title>MONTEROSSO, 4.500 km</title>"), std::string::npos);
+  EXPECT_EQ(attributo(tag(d.svg, "signals"), "d"), "");
+  // The finishing pass puts code points of 180 before the slowdown: those in
+  // the stretch are drawn, the cut of 270 at 7.25 km is not.
+  const asse x = asse_di(testi(gruppo(d.svg, "km-axis")), true);
+  for (const testo& t : testi(gruppo(d.svg, "code-labels"))) {
+    EXPECT_NE(t.contenuto, "270");
+    EXPECT_GE(x.valore(t.x), 4 - 1e-3);
+    EXPECT_LE(x.valore(t.x), 6 + 1e-3);
+  }
+  const std::string rallentamenti = gruppo(d.svg, "slowdowns");
+  EXPECT_EQ(quanti(rallentamenti, "<title>"), 2u) << rallentamenti;
+  EXPECT_EQ(rallentamenti.find("warning board"), std::string::npos);
+  EXPECT_EQ(quanti(gruppo(d.svg, "indicators"), "<path"), 0u);
+  EXPECT_EQ(quanti(gruppo(d.svg, "signs"), "<path"), 0u);
+  EXPECT_EQ(quanti(gruppo(d.svg, "tunnels"), "<rect"), 0u);
+  // Gradient 8 from 4 to 6 km, then -5: one step, inside the stretch.
+  come_attesa(linea_a_gradini(d.svg, "gradient"), {{4, 8}, {6, 8}}, "gradient");
+}
+
+TEST(Curve, RadiusAndSideFromThePlan) {
+  const scenario s(linea(10000, {"curvad4, 500, 300", "curvas2, 3000, 200"}), treno({}));
+  const disegno d({"plot", "profile", s.celle(), "--table", s.tabella(), "--plan", s.piano()});
+  const asse x = asse_di(testi(gruppo(d.svg, "km-axis")), true);
+  // Each curved step turns the one before by atan k: curvad4 (k = 0.001)
+  // turns metres 501 to 800, radius 1 / atan 0.001 = 1000.0003, so 1000 m,
+  // from metre 500 to 800; curvas2 (k = -0.0002) metres 3001 to 3200, radius
+  // 5000 m to the left.
+  const std::string curve = gruppo(d.svg, "curves");
+  static const std::regex banda(
+      "<rect class=\"(\\w+)\" x=\"([^\"]+)\" y=\"([^\"]+)\" width=\"([^\"]+)\" "
+      "height=\"([^\"]+)\"><title>([^<]*)</title>");
+  std::vector<std::smatch> b(std::sregex_iterator(curve.begin(), curve.end(), banda), std::sregex_iterator());
+  ASSERT_EQ(b.size(), 2u) << curve;
+  EXPECT_EQ(b[0][6], "curve right, radius 1000 m, 0.500 km to 0.800 km");
+  EXPECT_EQ(b[1][6], "curve left, radius 5000 m, 3.000 km to 3.200 km");
+  EXPECT_NEAR(std::stod(b[0][2]), x.px(0.5), 0.11);
+  EXPECT_NEAR(std::stod(b[0][4]), x.px(0.8) - x.px(0.5), 0.11);
+  EXPECT_NEAR(std::stod(b[1][2]), x.px(3), 0.11);
+  EXPECT_NEAR(std::stod(b[1][4]), x.px(3.2) - x.px(3), 0.11);
+  // Right above the centre line, left below it, as tall as the curvature:
+  // the sharpest 18 px, the other 18 x 1000 / 5000 = 3.6 px.
+  const double centro = std::stod(b[1][3]);
+  EXPECT_NEAR(std::stod(b[0][3]) + std::stod(b[0][5]), centro, 0.11);
+  EXPECT_NEAR(std::stod(b[0][5]), 18, 0.11);
+  EXPECT_NEAR(std::stod(b[1][5]), 3.6, 0.11);
+  // Without the plan there is no band.
+  const disegno senza({"plot", "profile", s.celle(), "--table", s.tabella()});
+  EXPECT_EQ(senza.svg.find(" id=\"curves\""), std::string::npos);
+}
+
+struct caso_fine {
+  const char* nome;
+  std::vector<std::string> linea;
+  double km;
+};
+
+void PrintTo(const caso_fine& c, std::ostream* os) { *os << c.nome; }
+
+class FineAsse : public ::testing::TestWithParam<caso_fine> {};
+
+TEST_P(FineAsse, TheAxisEndsAtTheRouteOrTheLastObject) {
+  const scenario s(linea(10000, GetParam().linea), treno({stazione_monterosso}));
+  const disegno d({"plot", "profile", s.celle(), "--table", s.tabella()});
+  const auto [da, a] = estremi_km(d.svg);
+  EXPECT_NEAR(da, 0, 0.001);
+  EXPECT_NEAR(a, GetParam().km, 0.001);
+}
+
+INSTANTIATE_TEST_SUITE_P(Profilo, FineAsse,
+                         ::testing::Values(
+                             // Everything before the end: the route's 10 km.
+                             caso_fine{"route_end", {indicatore_1050}, 10},
+                             // A sign at 12000 m lands in cell round(12000/50 + 1) = 241, at 12050 m.
+                             caso_fine{"sign_beyond_the_end", {"cartello indicatore, 12000, OLTRE"}, 12.05},
+                             // A tunnel to 13000 m covers cells up to round(13000/50 - 1) = 259,
+                             // which ends at 260 x 50 = 13000 m.
+                             caso_fine{"tunnel_beyond_the_end", {"montagna, 9000, 13000, 1"}, 13}),
+                         [](const auto& info) { return std::string(info.param.nome); });
+
+struct caso_tratto {
+  const char* nome;
+  std::vector<std::string> opzioni;
+  const char* parole;
+};
+
+void PrintTo(const caso_tratto& c, std::ostream* os) { *os << c.nome; }
+
+class TrattoRifiutato : public ::testing::TestWithParam<caso_tratto> {};
+
+TEST_P(TrattoRifiutato, Status64AndNoPicture) {
+  const scenario s(linea(10000, {}), treno({}));
+  prova::cartella dir;
+  for (const char* tipo : {"plan", "profile"}) {
+    std::vector<std::string> a = {"plot",
+                                  tipo,
+                                  tipo == std::string("plan") ? s.piano() : s.celle(),
+                                  "--table",
+                                  s.tabella(),
+                                  "-o",
+                                  (dir / "x.svg").string()};
+    a.insert(a.end(), GetParam().opzioni.begin(), GetParam().opzioni.end());
+    const prova::uscita u = autori(a);
+    EXPECT_EQ(u.stato, 64) << tipo;
+    EXPECT_NE(u.err.find(GetParam().parole), std::string::npos) << tipo << ": " << u.err;
+    EXPECT_FALSE(fs::exists(dir / "x.svg"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plot, TrattoRifiutato,
+    ::testing::Values(caso_tratto{"from_not_a_number", {"--from", "4km"}, "--from needs a number"},
+                      caso_tratto{"to_not_a_number", {"--to", "nan"}, "--to needs a number"},
+                      caso_tratto{"from_after_to", {"--from", "6", "--to", "4"}, "must be less than --to"},
+                      caso_tratto{"from_equal_to", {"--from", "5", "--to", "5"}, "must be less than --to"},
+                      // Without --to the stretch runs to the route's end, 10 km.
+                      caso_tratto{"from_beyond_the_end",
+                                  {"--from", "12"},
+                                  "--from (12.000 km) must be less than --to (10.000 km)"},
+                      caso_tratto{"before_the_start", {"--from", "-1", "--to", "4"}, "within the route"},
+                      // The route is 10 km long.
+                      caso_tratto{"beyond_the_end", {"--from", "4", "--to", "10.5"}, "within the route"}),
+    [](const auto& info) { return std::string(info.param.nome); });
 
 TEST_F(Profilo, WithoutTheTableStationsComeFromTheirCells) {
   const disegno d({"plot", "profile", s_->celle()});
@@ -691,6 +956,12 @@ TEST(Plot, UsageTextOnStandardOutput) {
     EXPECT_NE(u.out.find("Usage: autori plot"), std::string::npos) << u.out;
     EXPECT_NE(u.out.find("Exit status"), std::string::npos) << u.out;
   }
+  for (const char* tipo : {"plan", "profile"}) {
+    const std::string aiuto = autori({"plot", tipo, "--help"}).out;
+    for (const char* voce : {"--from KM", "--to KM", "signs", "tunnels"})
+      EXPECT_NE(aiuto.find(voce), std::string::npos) << tipo << ": " << voce;
+  }
+  EXPECT_NE(autori({"plot", "profile", "--help"}).out.find("--plan"), std::string::npos);
   EXPECT_NE(autori({"--help"}).out.find("plot"), std::string::npos);
 }
 
@@ -748,6 +1019,60 @@ TEST(Plot, PicturesOfTheLongestRouteStaySmall) {
   autonomo(profilo.svg);
 }
 
+// The shipped scenario, built once: the documents compiled as the program
+// compiles them.
+struct spedito {
+  prova::cartella dir;
+  spedito() {
+    EXPECT_EQ(autori({"documents", (dir / "doc").string()}).stato, 0);
+    const prova::uscita c =
+        autori({"compile", (dir / "doc" / "Valmora2_linea.txt").string(),
+                (dir / "doc" / "Valmora2_1552-.txt").string(), "--out", (dir / "out").string()});
+    EXPECT_EQ(c.stato, 0) << c.err;
+  }
+  std::string piano() const { return (dir / "out" / "Valmora2_linea.dat").string(); }
+  std::string celle() const { return (dir / "out" / "Valmora2_1552.dat").string(); }
+  std::string tabella() const { return (dir / "out" / "Valmora2_1552.sim").string(); }
+};
+
+TEST(Plot, NoTwoStationNamesOfTheShippedProfileOverlap) {
+  const spedito sp;
+  const disegno d({"plot", "profile", sp.celle(), "--table", sp.tabella()});
+  // An upright name of body c, drawn from (x, y) upwards, covers x - 0.95 c to
+  // x + 0.25 c across (its line of 1.2 c) and, along, y less its estimated
+  // length, 0.6 c per character + 2.
+  struct riquadro {
+    double x0, y0, x1, y1;
+    std::string nome;
+  };
+  std::vector<riquadro> r;
+  const std::string stazioni = gruppo(d.svg, "stations");
+  static const std::regex nome(
+      "<text class=\"(n|m)\" x=\"([^\"]+)\" y=\"([^\"]+)\" transform=\"rotate\\(-90[^>]*>([^<]*)</text>");
+  for (std::sregex_iterator i(stazioni.begin(), stazioni.end(), nome), fine; i != fine; ++i) {
+    const double c = (*i)[1] == "n" ? 10 : 9;
+    const double x = std::stod((*i)[2]), y = std::stod((*i)[3]);
+    const double lungo = 0.6 * c * static_cast<double>((*i)[4].length()) + 2;
+    r.push_back({x - 0.95 * c, y - lungo, x + 0.25 * c, y, (*i)[4]});
+  }
+  // The train's 34 station records, each mark with its name: 34 names 13 px
+  // apart take 442 of the 1450 px, so none is left out.
+  EXPECT_EQ(quanti(stazioni, "<title>"), 34u);
+  EXPECT_EQ(r.size(), 34u);
+  for (size_t a = 0; a < r.size(); ++a)
+    for (size_t b = a + 1; b < r.size(); ++b)
+      EXPECT_FALSE(r[a].x0 < r[b].x1 && r[b].x0 < r[a].x1 && r[a].y0 < r[b].y1 && r[b].y0 < r[a].y1)
+          << r[a].nome << " and " << r[b].nome;
+
+  // The indicator of 71800 m (cell round(71800/50 + 1) = 1437, 71850 m) has
+  // the pairs 230 / 150, 240 / 155, 250 / 160: 20 x 230 + 150 / 5 = 4630,
+  // 4831, 5032, read back as 5 floor(4630 / 100) = 230 and 5 x (4630 - 4600).
+  EXPECT_NE(
+      gruppo(d.svg, "indicators")
+          .find("<title>speed indicator 230 240 250 / 150 155 160 km/h, stripes 2 and 1, 71.850 km</title>"),
+      std::string::npos);
+}
+
 // --- In a browser ---------------------------------------------------------
 
 std::optional<fs::path> chromium() {
@@ -801,6 +1126,17 @@ std::optional<png> leggi_png(const std::string& dati) {
   return png{be32(16), be32(20)};
 }
 
+// A layer with nothing to show: a path without points, or a group that
+// closes as soon as it opens. `i` lies inside its opening tag.
+bool strato_vuoto(const std::string& dom, size_t i) {
+  const size_t a = dom.rfind('<', i);
+  const size_t b = dom.find('>', i);
+  const std::string apertura = dom.substr(a, b - a + 1);
+  if (apertura.rfind("<path", 0) == 0) return attributo(apertura, "d").empty();
+  // The browser writes an empty element as one closed tag.
+  return apertura.ends_with("/>") || dom.compare(b + 1, 2, "</") == 0;
+}
+
 TEST(Browser, ChromiumDrawsBothPicturesOfTheShippedScenario) {
   const std::optional<fs::path> programma = chromium();
   if (!programma) GTEST_SKIP() << "chromium is not installed";
@@ -814,13 +1150,27 @@ TEST(Browser, ChromiumDrawsBothPicturesOfTheShippedScenario) {
   const std::string tabella = (dir / "out" / "Valmora2_1552.sim").string();
   const disegno piano(
       {"plot", "plan", (dir / "out" / "Valmora2_linea.dat").string(), "--cells", celle, "--table", tabella});
-  const disegno profilo({"plot", "profile", celle, "--table", tabella});
+  const std::string linea = (dir / "out" / "Valmora2_linea.dat").string();
+  const disegno profilo({"plot", "profile", celle, "--table", tabella, "--plan", linea});
+  const disegno tratto_piano(
+      {"plot", "plan", linea, "--cells", celle, "--table", tabella, "--from", "240", "--to", "270"});
+  const disegno tratto_profilo(
+      {"plot", "profile", celle, "--table", tabella, "--plan", linea, "--from", "240", "--to", "270"});
   std::cout << "shipped scenario: plan " << piano.svg.size() << " bytes, profile " << profilo.svg.size()
             << " bytes\n";
 
+  // The layers each picture must show, as the browser reads the document;
+  // the shipped scenario has no slowdown, so no slowdown speeds.
+  const std::vector<std::string> del_piano = {"route",        "stations", "signals",
+                                              "signal-kinds", "tunnels",  "signs"};
+  const std::vector<std::string> del_profilo = {"gradient", "speed",      "adhesion", "stations", "signals",
+                                                "tunnels",  "indicators", "signs",    "curves"};
   fs::create_directories(CARTELLA_SCHERMATE);
-  for (const auto& [nome, d] :
-       {std::pair<std::string, const disegno*>{"plan", &piano}, {"profile", &profilo}}) {
+  for (const auto& [nome, d, strati] :
+       {std::tuple<std::string, const disegno*, const std::vector<std::string>*>{"plan", &piano, &del_piano},
+        {"profile", &profilo, &del_profilo},
+        {"plan-240-270", &tratto_piano, &del_piano},
+        {"profile-240-270", &tratto_profilo, &del_profilo}}) {
     const size_t apre = d->svg.find("<svg ");
     const std::string svg_tag = d->svg.substr(apre, d->svg.find('>', apre) - apre + 1);
     const auto w = static_cast<uint32_t>(std::ceil(numero(svg_tag, "width")));
@@ -833,6 +1183,13 @@ TEST(Browser, ChromiumDrawsBothPicturesOfTheShippedScenario) {
     EXPECT_EQ(dom.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u)
         << nome << ": " << dom.substr(0, 400);
     EXPECT_EQ(dom.find("parsererror"), std::string::npos) << nome;
+    for (const std::string& id : *strati) {
+      const size_t i = dom.find(" id=\"" + id + "\"");
+      EXPECT_NE(i, std::string::npos) << nome << ": " << id;
+      if (i != std::string::npos) {
+        EXPECT_FALSE(strato_vuoto(dom, i)) << nome << ": " << id;
+      }
+    }
 
     const fs::path schermata = fs::path(CARTELLA_SCHERMATE) / (nome + ".png");
     fs::remove(schermata);
