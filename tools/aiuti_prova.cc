@@ -26,4 +26,28 @@ uscita autori(const std::vector<std::string>& argomenti) {
   return {WIFEXITED(r) ? WEXITSTATUS(r) : -1, leggi(d / "out"), leggi(d / "err")};
 }
 
+std::vector<std::string> linea_con(const std::vector<std::string>& record) {
+  std::vector<std::string> r = {"linea di prova", "[generale]", "lunghezza percorso, 10000", "[pendenze]",
+                                "pendenza, 0, 0"};
+  r.insert(r.end(), record.begin(), record.end());
+  r.push_back("[fine]");
+  r.push_back("                ");
+  return r;
+}
+
+std::vector<std::string> linea_generale(const std::vector<std::string>& chiavi) {
+  std::vector<std::string> r = {"linea di prova", "[generale]"};
+  r.insert(r.end(), chiavi.begin(), chiavi.end());
+  r.push_back("[fine]");
+  r.push_back("                ");
+  return r;
+}
+
+std::vector<std::string> treno_con(const std::vector<std::string>& record) {
+  std::vector<std::string> r = {"treno di prova", "[generale]"};
+  r.insert(r.end(), record.begin(), record.end());
+  r.push_back("     [fine]");
+  return r;
+}
+
 }  // namespace prova

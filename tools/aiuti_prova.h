@@ -23,4 +23,13 @@ struct uscita {
 // Runs the built tool with these arguments.
 uscita autori(const std::vector<std::string>& argomenti);
 
+// Fixture descriptions, as lines. Line: preamble, "[generale]", the length of
+// a 10000 m route (N = round(17000 / 50) = 340), "[pendenze]", one gradient,
+// then the records from line 6 on.
+std::vector<std::string> linea_con(const std::vector<std::string>& record);
+// A line whose general section holds exactly these keys, from line 3 on.
+std::vector<std::string> linea_generale(const std::vector<std::string>& chiavi);
+// Train: preamble, "[generale]", then the records from line 3 on.
+std::vector<std::string> treno_con(const std::vector<std::string>& record);
+
 }  // namespace prova

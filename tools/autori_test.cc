@@ -16,34 +16,9 @@ namespace fs = std::filesystem;
 using json = nlohmann::json;
 using prova::autori;
 
-// Fixture descriptions. Line: preamble, "[generale]", the length of a 10000 m
-// route (N = round(17000 / 50) = 340), "[pendenze]", one gradient, then the
-// records from line 6 on.
-std::vector<std::string> linea_con(const std::vector<std::string>& record) {
-  std::vector<std::string> r = {"linea di prova", "[generale]", "lunghezza percorso, 10000", "[pendenze]",
-                                "pendenza, 0, 0"};
-  r.insert(r.end(), record.begin(), record.end());
-  r.push_back("[fine]");
-  r.push_back("                ");
-  return r;
-}
-
-// A line whose general section holds exactly these keys, from line 3 on.
-std::vector<std::string> linea_generale(const std::vector<std::string>& chiavi) {
-  std::vector<std::string> r = {"linea di prova", "[generale]"};
-  r.insert(r.end(), chiavi.begin(), chiavi.end());
-  r.push_back("[fine]");
-  r.push_back("                ");
-  return r;
-}
-
-// Train: preamble, "[generale]", then the records from line 3 on.
-std::vector<std::string> treno_con(const std::vector<std::string>& record) {
-  std::vector<std::string> r = {"treno di prova", "[generale]"};
-  r.insert(r.end(), record.begin(), record.end());
-  r.push_back("     [fine]");
-  return r;
-}
+using prova::linea_con;
+using prova::linea_generale;
+using prova::treno_con;
 
 const std::vector<std::string> linea_pulita = linea_con({});
 const std::vector<std::string> treno_pulito = treno_con({});

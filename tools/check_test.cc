@@ -21,23 +21,8 @@ namespace fs = std::filesystem;
 using json = nlohmann::json;
 using prova::autori;
 
-// Line: "[generale]" and a 10000 m route (cells 0 to (10000 + 7000) / 50 =
-// 340), one gradient at 0, the records from line 6 on.
-std::vector<std::string> linea_con(const std::vector<std::string>& record) {
-  std::vector<std::string> r = {"linea di prova", "[generale]", "lunghezza percorso, 10000", "[pendenze]",
-                                "pendenza, 0, 0"};
-  r.insert(r.end(), record.begin(), record.end());
-  r.push_back("[fine]");
-  r.push_back("                ");
-  return r;
-}
-std::vector<std::string> linea_generale(const std::vector<std::string>& chiavi) {
-  std::vector<std::string> r = {"linea di prova", "[generale]"};
-  r.insert(r.end(), chiavi.begin(), chiavi.end());
-  r.push_back("[fine]");
-  r.push_back("                ");
-  return r;
-}
+using prova::linea_con;
+using prova::linea_generale;
 
 // A station of 600 m at 4500 m (its area 4200 to 4800 m) on line 3.
 const std::string stazione_4500 = "stazione, 4500, 2, 600, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 14, 0, 0, NOME";
