@@ -161,10 +161,13 @@ TEST(Decompila, CioCheNessunaDescrizioneDaVieneNominato) {
   auto piano = decodifica_tracciato(*s.file.piano).valore;
   const int32_t meta = piano.ultimo_metro() / 2;
   ASSERT_EQ(piano.at(meta, 0).specie, specie_elemento::reale);
-  for (int32_t m = meta; m <= piano.ultimo_metro(); ++m)
-    for (int k = 0; k < 2; ++k) piano.assegna(m, k, {});
+  // Built afresh in metre order, as a plan is filled.
+  tracciato_t tronco;
+  tronco.crea(piano.ultimo_metro());
+  for (int k = 0; k < 2; ++k)
+    for (int32_t m = 0; m < meta; ++m) tronco.assegna(m, k, piano.at(m, k));
   f = s.file;
-  f.piano = codifica_tracciato(piano);
+  f.piano = codifica_tracciato(tronco);
   d = decompila(f);
   EXPECT_TRUE(d.rifiuto.empty());
   ASSERT_FALSE(d.differenze.empty());
