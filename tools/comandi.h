@@ -20,5 +20,6 @@ comando aggiungi_inspect(CLI::App& app);
 comando aggiungi_plot(CLI::App& app);
 comando aggiungi_decompile(CLI::App& app);
 comando aggiungi_diff(CLI::App& app);
+comando aggiungi_format(CLI::App& app);
 
 }  // namespace autori

@@ -28,9 +28,12 @@ struct voce_codice {
   // False for the codes found after the compilers, which no single record
   // causes: a record named then would be an earlier code's.
   bool di_un_record = true;
+  std::string rimedio = {};  // how an author mends it
 };
 // Unknown codes get a generic entry, never an exception.
 voce_codice descrivi_codice(int32_t codice);
+// Every code the build can give, in ascending order.
+std::vector<std::pair<int32_t, voce_codice>> codici_noti();
 
 struct file_scritto {
   std::string percorso;

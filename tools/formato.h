@@ -23,13 +23,21 @@ struct campo_formato {
   // What an author can mean; beyond it check warns.
   int64_t sensato_minimo;
   int64_t sensato_massimo;
-  bool posizione = false;  // metres from the start of the route
+  bool posizione = false;             // metres from the start of the route
+  std::string_view significato = {};  // what the build does with it, in words
+
+  campo_formato dice(std::string_view s) const {
+    campo_formato c = *this;
+    c.significato = s;
+    return c;
+  }
 };
 
 struct record_formato {
   std::string_view chiave;          // the kind as the build names it
   std::string_view nome;            // what it is, in words: "signal"
   int documento;                    // 1 line, 2 train
+  std::string_view sezione;         // where the shipped documents put it
   std::string_view riconoscimento;  // how a token is matched
   std::string_view descrizione;
   std::vector<campo_formato> campi;
@@ -44,5 +52,13 @@ const record_formato* cerca_record(std::string_view chiave);
 // "field 3 of 'velocita' (speed, km/h)"
 std::string descrivi_campo(std::string_view chiave, int numero);
 const campo_formato* cerca_campo(std::string_view chiave, int numero);
+
+// The reference page, in Markdown: every record kind, the field syntax, the
+// sections and the codes. With an argument, only what it names (a record's
+// key, its name in words or a token the build would take for it; "syntax",
+// "sections", "codes"), or nothing when it names nothing.
+std::optional<std::string> pagina_formato(std::optional<std::string_view> argomento = std::nullopt);
+// What `pagina_formato` takes as an argument, for a message.
+std::vector<std::string> argomenti_formato();
 
 }  // namespace autori

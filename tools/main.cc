@@ -10,7 +10,8 @@
 
 int main(int argc, char** argv) {
   CLI::App app{
-      "Scenario authors' tool: check and compile descriptions, write the shipped documents, inspect, draw, "
+      "Scenario authors' tool: check and compile descriptions, print their format, write the shipped "
+      "documents, inspect, draw, "
       "decompile and compare scenario files.",
       "autori"};
   app.require_subcommand(1);
@@ -22,7 +23,7 @@ int main(int argc, char** argv) {
   std::vector<autori::comando> comandi = {autori::aggiungi_check(app),     autori::aggiungi_compile(app),
                                           autori::aggiungi_documents(app), autori::aggiungi_inspect(app),
                                           autori::aggiungi_plot(app),      autori::aggiungi_decompile(app),
-                                          autori::aggiungi_diff(app)};
+                                          autori::aggiungi_diff(app),      autori::aggiungi_format(app)};
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
