@@ -686,6 +686,43 @@ TEST(Compile, PointsAtCheckAfterACode) {
   EXPECT_NE(u.err.find("\nnote: run 'autori check' to see every problem\n"), std::string::npos) << u.err;
 }
 
+// A taken cell names the record that took it, wherever it stands.
+TEST(Compile, NamesTheRecordThatTookTheCell) {
+  struct caso {
+    std::vector<std::string> linea, treno;
+    std::string atteso;
+  };
+  const std::vector<caso> casi = {
+      // The indicator's cell and the sign's are both round(1050 / 50 + 1) = 22.
+      {linea_con({"indicatori_vmax, 1050, 85, 90, 95, 0, 85, 90, 95, 0", "cartello indicatore, 1050, ORTE"}),
+       treno_pulito,
+       "{L}:7:1: error: code 6: sign on an occupied cell at 1050 m; cell 22 is already taken by the "
+       "maximum-speed indicator of line 6 of {L}"},
+      // The slowdown starts in round(5000 / 50 + 1) = 101, the signal's cell.
+      {linea_pulita, treno_con({"rallentamento, 5000, 60, 400, 0, 0, 0", prova::segnale(5000)}),
+       "{T}:5:1: error: code 16: signal on an occupied cell at 5000 m; cell 101 is already taken by the "
+       "slowdown of line 4"},
+      // A signal at 2000 m takes round(2000 / 50 + 1) = 41; a code cut at 2050 m
+      // takes round(2050 / 50) = 41.
+      {linea_pulita, treno_con({prova::segnale(2000), "abbattimento codice, 2050, 270"}),
+       "{T}:5:1: error: code 7: code cut on an occupied cell at 2050 m; cell 41 is already taken by the "
+       "signal of line 4"},
+  };
+  for (const caso& k : casi) {
+    controllo c(k.linea, k.treno);
+    prova::cartella out;
+    const prova::uscita u =
+        autori({"compile", c.linea.string(), c.treno.string(), "--out", out.percorso().string()});
+    EXPECT_EQ(u.stato, 2);
+    EXPECT_EQ(u.err.substr(0, u.err.find('\n') + 1), c.atteso({k.atteso})) << u.err;
+    const json j = json::parse(
+        autori({"compile", c.linea.string(), c.treno.string(), "--out", out.percorso().string(), "--json"})
+            .out);
+    const std::string causa = k.atteso.substr(k.atteso.find("cell "));
+    EXPECT_EQ(j["cause"], c.atteso({causa}).substr(0, c.atteso({causa}).size() - 1));
+  }
+}
+
 // Every field the compilers read for a record kind is in the table, and
 // every field of the table is read: the shipped documents and a few more
 // records, built with a listener.

@@ -2,6 +2,7 @@
 #include <charconv>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -11,7 +12,9 @@
 #include "diagnostica.h"
 #include "files/archivio.h"
 #include "files/nomi_file.h"
+#include "formato.h"
 #include "model/dominio.h"
+#include "model/osservatore.h"
 
 namespace fs = std::filesystem;
 
@@ -36,6 +39,41 @@ struct ingresso {
 
 std::vector<fs::path> file_scenario(const costruzione& c) {
   return {nomi::linea_dat(c), nomi::tabella_sim(c), nomi::percorso_dat(c)};
+}
+
+// Which record placed each cell, and the cell a placement found taken: what
+// the message of a taken cell names.
+struct occupanti : osservatore_costruzione {
+  struct posa {
+    int32_t documento;
+    size_t inizio_record;
+    std::string_view record;
+  };
+  std::map<int64_t, posa> celle;
+  std::optional<int64_t> occupata;
+  void notifica(const evento_costruzione& e) override {
+    if (e.specie == evento::cella) celle[e.memorizzato] = {e.documento, e.inizio_record, e.record};
+    if (e.specie == evento::occupata) occupata = e.memorizzato;
+  }
+};
+
+bool di_cella_occupata(int32_t codice) {
+  return codice == 6 || codice == 7 || (codice >= 16 && codice <= 21);
+}
+
+// "cell 101 is already taken by the slowdown of line 3"
+std::string chi_occupa(const occupanti& o, const ingresso& linea, const ingresso& treno) {
+  if (!o.occupata) return "";
+  std::string s = "cell ";
+  s.append(std::to_string(*o.occupata)).append(" is already taken");
+  const auto p = o.celle.find(*o.occupata);
+  if (p == o.celle.end()) return s;
+  const ingresso& i = p->second.documento == 1 ? linea : treno;
+  if (!i.contenuto) return s;
+  s.append(" by the ").append(nome_record(p->second.record)).append(" of line ");
+  s.append(std::to_string(riga_colonna(*i.contenuto, p->second.inizio_record).riga));
+  if (p->second.documento == 1) s.append(" of ").append(i.dato);
+  return s;
 }
 
 // What the diagnostic names when the build kept no record for the code.
@@ -129,6 +167,8 @@ int esegui(const opzioni& o) {
   costruzione c(o.cartella, o.identificativo, o.numero_treno);
   archivio_memoria memoria;
   c.archivio_file = &memoria;
+  occupanti chi;
+  c.osservatore = &chi;
   ingresso linea{o.linea, std::nullopt};
   ingresso treno{o.treno, std::nullopt};
   try {
@@ -158,6 +198,7 @@ int esegui(const opzioni& o) {
     return esito_sistema(err.what(), std::move(scritti), o.json);
   }
   esito_compile e = esito_di(c, linea, treno, c.codice_errore, std::nullopt);
+  if (di_cella_occupata(e.codice)) e.causa = chi_occupa(chi, linea, treno);
   e.file = std::move(scritti);
   return riporta(e, o.json);
 }
@@ -197,7 +238,8 @@ comando aggiungi_compile(CLI::App& app) {
       "\n"
       "A clean build prints nothing. Otherwise one line on standard error:\n"
       "  FILE:LINE:COL: error: code N: MESSAGE[ at P m]\n"
-      "FILE:LINE:COL is where the record (or field) that caused the code begins. Codes that no\n"
+      "FILE:LINE:COL is where the record (or field) that caused the code begins; for a cell that is\n"
+      "taken, '; cell K is already taken by ...' names the record that took it. Codes that no\n"
       "single record causes (2, the finishing pass codes 11 to 13, 101, the final checks 1250 and\n"
       "1251, a description that cannot be read) name the description they concern, without\n"
       "LINE:COL. ' at P m' is the position the build records with the code.\n"

@@ -137,6 +137,7 @@ std::string riga_diagnostica(const esito_compile& e) {
   s += ": error: code " + std::to_string(e.codice) + ": " + e.messaggio;
   if (e.posizione) s.append(" at ").append(std::to_string(*e.posizione)).append(" m");
   if (e.posizione_precedente) s += " (the position of an earlier record, kept by the build)";
+  if (!e.causa.empty()) s.append("; ").append(e.causa);
   return s;
 }
 
@@ -147,6 +148,7 @@ nlohmann::ordered_json json_compile(const esito_compile& e) {
   j["position"] = e.posizione ? json(*e.posizione) : json(nullptr);
   j["position_of_earlier_record"] = e.posizione_precedente;
   j["message"] = e.sistema ? json(*e.sistema) : e.stato == stato_pulito ? json(nullptr) : json(e.messaggio);
+  j["cause"] = e.causa.empty() ? json(nullptr) : json(e.causa);
   j["fatal"] = e.fatale ? json(*e.fatale) : json(nullptr);
   if (e.stato == stato_pulito || e.sistema) {
     j["source"] = nullptr;

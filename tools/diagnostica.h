@@ -47,6 +47,7 @@ struct esito_compile {
   // The code records no position of its own; the build kept an earlier one's.
   bool posizione_precedente = false;
   std::string messaggio;               // the code in words
+  std::string causa;                   // what else is to blame: the record that took a cell
   std::optional<std::string> fatale;   // " Errore n. X" of a stop without files
   std::optional<std::string> sistema;  // a file-system failure
   std::string file_sorgente;           // input the diagnostic names

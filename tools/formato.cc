@@ -307,6 +307,11 @@ const record_formato* cerca_record(std::string_view chiave) {
   return nullptr;
 }
 
+std::string nome_record(std::string_view chiave) {
+  const record_formato* r = cerca_record(chiave);
+  return r != nullptr ? std::string(r->nome) : chiave.empty() ? std::string("record") : std::string(chiave);
+}
+
 const campo_formato* cerca_campo(std::string_view chiave, int numero) {
   const record_formato* r = cerca_record(chiave);
   if (r == nullptr || numero < 1 || static_cast<size_t>(numero) > r->campi.size()) return nullptr;

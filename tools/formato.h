@@ -49,6 +49,8 @@ struct record_formato {
 
 const std::vector<record_formato>& formato();
 const record_formato* cerca_record(std::string_view chiave);
+// The kind in words, "signal"; the key itself when the table lacks it.
+std::string nome_record(std::string_view chiave);
 // "field 3 of 'velocita' (speed, km/h)"
 std::string descrivi_campo(std::string_view chiave, int numero);
 const campo_formato* cerca_campo(std::string_view chiave, int numero);

@@ -111,11 +111,6 @@ std::string tipo_in_parole(const campo_formato& f) {
                                              : 2147483647LL);
 }
 
-std::string nome_di(std::string_view chiave) {
-  const record_formato* r = cerca_record(chiave);
-  return r != nullptr ? std::string(r->nome) : chiave.empty() ? std::string("record") : std::string(chiave);
-}
-
 class verificatore {
  public:
   explicit verificatore(const ingresso_verifica& in) : in_(in), testi_{std::string(), in.linea, in.treno} {}
@@ -177,7 +172,7 @@ class verificatore {
   }
   std::string dove(const evento_salvato& e) const {
     const posizione_testo p = riga_colonna(testo(e.documento), e.inizio_record);
-    return "the " + nome_di(e.record) + " of line " + n(p.riga) +
+    return "the " + nome_record(e.record) + " of line " + n(p.riga) +
            (e.documento == 1 ? " of the line description" : "");
   }
 
@@ -188,7 +183,7 @@ class verificatore {
       if (e.specie == evento::record && e.testo.find('[') != std::string::npos &&
           intestazioni_.insert({e.documento, e.offset}).second)
         aggiungi(gravita::avviso, e.documento, e.offset,
-                 "the section header " + citato(e.testo) + " is read as a " + nome_di(e.record) +
+                 "the section header " + citato(e.testo) + " is read as a " + nome_record(e.record) +
                      " record ('" + std::string(e.record) + "'); section headers are " +
                      elenco(sezioni(e.documento)));
   }
@@ -228,7 +223,7 @@ class verificatore {
       for (const evento_salvato& e : ev) {
         if (e.specie == evento::cella && e.memorizzato == 1) {
           aggiungi(gravita::errore, e.documento, e.inizio_record,
-                   m + ": cell 1 is taken by this " + nome_di(e.record) + " at " + n(e.letto) + " m");
+                   m + ": cell 1 is taken by this " + nome_record(e.record) + " at " + n(e.letto) + " m");
           return cancella(e.documento, e.inizio_record, ultimo_campo(g, e.documento, e.inizio_record));
         }
       }
@@ -241,7 +236,7 @@ class verificatore {
     const evento_salvato& e = g.r.eventi[i];
     const int32_t codice = static_cast<int32_t>(e.letto);
     const voce_codice v = descrivi_codice(codice);
-    const std::string cosa = nome_di(e.record) + " at " + n(e.memorizzato) + " m";
+    const std::string cosa = nome_record(e.record) + " at " + n(e.memorizzato) + " m";
     switch (codice) {
       case 6:
       case 7:
@@ -313,9 +308,9 @@ class verificatore {
     if (e.testo == "no route length in the general section")
       return "the [generale] section has no 'lunghezza percorso' record: the route has no length";
     if (e.testo == "cell index outside the route")
-      return "the " + nome_di(e.record) +
+      return "the " + nome_record(e.record) +
              " falls in a cell outside the route (before its start or past its end)";
-    return "the " + nome_di(e.record) + ": a value does not fit where it is stored (" + e.testo + ")";
+    return "the " + nome_record(e.record) + ": a value does not fit where it is stored (" + e.testo + ")";
   }
 
   // One record as the last run read it.
@@ -441,7 +436,7 @@ class verificatore {
       if (e.specie == evento::record) {
         if (e.testo.find('-') != std::string::npos)
           aggiungi(gravita::avviso, d, e.offset,
-                   "this comment is read as a " + nome_di(e.record) +
+                   "this comment is read as a " + nome_record(e.record) +
                        " record: only two comment lines in a row are skipped, the third is read as a record");
         continue;
       }
@@ -529,7 +524,7 @@ class verificatore {
           std::string m = "'" + riga.substr(0, riga[0] == '#' ? 1 : 2) +
                           "' does not begin a comment here: the line is read";
           auto r = righe_record_.find({d, i});
-          if (r != righe_record_.end()) m += " as a " + nome_di(letti_[r->second].chiave) + " record";
+          if (r != righe_record_.end()) m += " as a " + nome_record(letti_[r->second].chiave) + " record";
           aggiungi(gravita::avviso, d, a, m + "; a comment is a token that contains '-', such as '- text'");
         } else if (riga.starts_with("-")) {
           const std::string basso = minuscolo(riga);
@@ -581,7 +576,7 @@ class verificatore {
         if (f->posizione && g.lunghezza > 0 && e.letto > g.lunghezza &&
             e.record != "progressiva chilometrica") {
           aggiungi(gravita::avviso, d, e.offset,
-                   nome_di(e.record) + " at " + n(e.letto) + " m: beyond the route's end at " +
+                   nome_record(e.record) + " at " + n(e.letto) + " m: beyond the route's end at " +
                        n(g.lunghezza) + " m (the build still places it, in the cells it keeps past the end)");
           continue;
         }
@@ -597,7 +592,7 @@ class verificatore {
       if (e.specie == evento::testo) latino(e);
       if (e.specie == evento::cella && e.letto % 50 != 0 && arrotondati.insert({d, e.inizio_record}).second)
         aggiungi(gravita::nota, d, e.inizio_record,
-                 nome_di(e.record) + " at " + n(e.letto) + " m: not a multiple of 50, placed in cell " +
+                 nome_record(e.record) + " at " + n(e.letto) + " m: not a multiple of 50, placed in cell " +
                      n(e.memorizzato) + (e.letto % 50 == 25 ? " (halfway: to the even cell)" : ""));
     }
   }
@@ -639,7 +634,7 @@ class verificatore {
         if (!v(1)) continue;
         if (p != nullptr && *v(1) < p->numeri.at(1))
           aggiungi(gravita::avviso, r.documento, r.inizio,
-                   nome_di(r.chiave) + " at " + n(*v(1)) + " m after one at " + n(p->numeri.at(1)) +
+                   nome_record(r.chiave) + " at " + n(*v(1)) + " m after one at " + n(p->numeri.at(1)) +
                        " m: they are read in order, so it takes effect only from " +
                        n((arrotonda(static_cast<double>(p->numeri.at(1)) / 50.0) + 1) * 50) + " m");
         else
