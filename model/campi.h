@@ -66,6 +66,7 @@ inline constexpr std::tuple campi_di<cella>{
     campo{"aderenza", &cella::aderenza, true},
 };
 
+// clang-format off
 template <>
 inline constexpr std::tuple campi_di<riga_scenario>{
     campo{"tipo", &riga_scenario::tipo},
@@ -85,6 +86,7 @@ inline constexpr std::tuple campi_di<riga_scenario>{
     campo{"tab", &riga_scenario::tab},
     campo{"orario", &riga_scenario::orario},
 };
+// clang-format on
 
 // Calls f(campo) for every field of R, in file order.
 template <class R, class F>
@@ -94,6 +96,15 @@ constexpr void per_ogni_campo(F&& f) {
 
 template <class T>
 inline constexpr bool testo_v = std::is_same_v<T, std::string>;
+
+// Calls f(campo) for every integer field of R, in file order; texts are left
+// to callers that compare or show them apart from the numbers.
+template <class R, class F>
+constexpr void per_ogni_numero(F&& f) {
+  per_ogni_campo<R>([&f](const auto& c) {
+    if constexpr (!testo_v<typename std::remove_cvref_t<decltype(c)>::tipo>) f(c);
+  });
+}
 
 // Bytes a field of type T takes in a file; a text, those of its length.
 template <class T>

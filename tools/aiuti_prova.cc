@@ -50,4 +50,19 @@ std::vector<std::string> treno_con(const std::vector<std::string>& record) {
   return r;
 }
 
+std::string segnale(int p) {
+  return std::string("segnale, ").append(std::to_string(p)).append(", 1, 0, 1, 0, 0, 1, 0, 0, 0, 0");
+}
+
+std::vector<std::string> settantotto_cartelli() {
+  std::vector<std::string> r;
+  for (int k = 1; k <= 78; ++k)
+    r.push_back(std::string("cartello indicatore, ")
+                    .append(std::to_string(100 * k))
+                    .append(", (S")
+                    .append(std::to_string(k))
+                    .append(")"));
+  return r;
+}
+
 }  // namespace prova

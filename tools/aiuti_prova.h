@@ -31,5 +31,9 @@ std::vector<std::string> linea_con(const std::vector<std::string>& record);
 std::vector<std::string> linea_generale(const std::vector<std::string>& chiavi);
 // Train: preamble, "[generale]", then the records from line 3 on.
 std::vector<std::string> treno_con(const std::vector<std::string>& record);
+// A signal of kind 1 on both sides at p metres, in cell round(p/50 + 1).
+std::string segnale(int p);
+// 78 signs, at 100 m to 7800 m: they leave the station rows no room.
+std::vector<std::string> settantotto_cartelli();
 
 }  // namespace prova

@@ -18,22 +18,12 @@ using prova::autori;
 
 using prova::linea_con;
 using prova::linea_generale;
+using prova::segnale;
+using prova::settantotto_cartelli;
 using prova::treno_con;
 
 const std::vector<std::string> linea_pulita = linea_con({});
 const std::vector<std::string> treno_pulito = treno_con({});
-
-// A signal of kind 1 on both sides at position p; its cell is round(p/50 + 1).
-std::string segnale(int p) { return "segnale, " + std::to_string(p) + ", 1, 0, 1, 0, 0, 1, 0, 0, 0, 0"; }
-
-// The 78 signs that leave room for no station: the sign-text mark becomes
-// 80 - 78 = 2, and storing station 1 makes the counter 2.
-std::vector<std::string> settantotto_cartelli() {
-  std::vector<std::string> r;
-  for (int k = 1; k <= 78; ++k)
-    r.push_back("cartello indicatore, " + std::to_string(100 * k) + ", (S" + std::to_string(k) + ")");
-  return r;
-}
 
 // One compile of fixture descriptions in a fresh folder: LINE and TRAIN live
 // in the folder's "in", the scenario files go to its "out".
@@ -145,6 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
         caso_codice{"c9_station_length", linea_pulita,
                     treno_con({"stazione, 4500, 2, 650, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 14, 0, 0, NOME"}), 2,
                     "{T}:3:1: error: code 9: station length is not a multiple of 100 at 4500 m"},
+        // With 78 signs the sign-text mark becomes 80 - 78 = 2, and storing
+        // station 1 makes the counter 2.
         caso_codice{
             "c10_too_many_stations", linea_con(settantotto_cartelli()),
             treno_con({"stazione, 9000, 26, 400, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, P.C. PROVA"}), 2,

@@ -23,6 +23,8 @@ using prova::autori;
 
 using prova::linea_con;
 using prova::linea_generale;
+using prova::segnale;
+using prova::settantotto_cartelli;
 
 // A station of 600 m at 4500 m (its area 4200 to 4800 m) on line 3.
 const std::string stazione_4500 = "stazione, 4500, 2, 600, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 14, 0, 0, NOME";
@@ -37,16 +39,6 @@ std::vector<std::string> treno_con(const std::vector<std::string>& record) {
 
 const std::vector<std::string> linea_pulita = linea_con({});
 const std::vector<std::string> treno_pulito = treno_con({});
-
-std::string segnale(int p) { return "segnale, " + std::to_string(p) + ", 1, 0, 1, 0, 0, 1, 0, 0, 0, 0"; }
-
-// The 78 signs that leave room for no station.
-std::vector<std::string> settantotto_cartelli() {
-  std::vector<std::string> r;
-  for (int k = 1; k <= 78; ++k)
-    r.push_back("cartello indicatore, " + std::to_string(100 * k) + ", (S" + std::to_string(k) + ")");
-  return r;
-}
 
 struct controllo {
   prova::cartella dir;

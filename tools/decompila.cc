@@ -7,11 +7,13 @@
 #include <limits>
 #include <map>
 #include <set>
+#include <string_view>
 
 #include "diagnostica.h"
 #include "files/archivio.h"
 #include "files/nomi_file.h"
 #include "line/compilatore_linea.h"
+#include "model/campi.h"
 #include "output/decodifica.h"
 #include "output/finitura.h"
 #include "run/memorizza_percorso.h"
@@ -705,25 +707,6 @@ class decompilatore {
   std::vector<std::string> note_;
 };
 
-const char* nomi_cella[] = {"tipo",   "dato1",    "dato2",      "dato3",    "dato4",   "tempo",
-                            "avviso", "galleria", "vel_limite", "pendenza", "aderenza"};
-
-std::array<int64_t, 11> campi(const cella& c) {
-  return {c.tipo,   c.dato1,    c.dato2,      c.dato3,    c.dato4,   c.tempo,
-          c.avviso, c.galleria, c.vel_limite, c.pendenza, c.aderenza};
-}
-
-const char* nomi_riga[] = {"tipo", "inizio", "fine",  "posizione_stazione",
-                           "tps",  "d2_a",   "d3_a",  "d1_b",
-                           "d2_b", "d3_b",   "rap",   "ac",
-                           "mar",  "tab",    "orario"};
-std::array<int64_t, 15> campi(const riga_scenario& r) {
-  return {r.tipo, r.inizio, r.fine,  r.posizione_stazione,
-          r.tps,  r.d2_a,   r.d3_a,  r.d1_b,
-          r.d2_b, r.d3_b,   r.rap,   r.ac,
-          r.mar,  r.tab,    r.orario};
-}
-
 std::string elemento_testo(const elemento& e) {
   if (e.specie == specie_elemento::vuoto) return "empty";
   char b[40];
@@ -754,15 +737,19 @@ void confronta(const file_scenario& f, const ricompilato& r, const std::string& 
     if (a.ok() && b.ok()) {
       const size_t m = std::max(a.valore.size(), b.valore.size());
       for (size_t i = 0; i < m; ++i) {
-        const auto x = i < a.valore.size() ? campi(a.valore[i]) : std::array<int64_t, 11>{};
-        const auto y = i < b.valore.size() ? campi(b.valore[i]) : std::array<int64_t, 11>{};
-        for (size_t j = 0; j < x.size(); ++j)
-          if (x[j] != y[j])
-            aggiungi(
-                out, nc, k,
-                "cell " + n(static_cast<int64_t>(i)) + ": " + nomi_cella[j] + " is " + n(x[j]) +
-                    " in the file, but the decompiled descriptions build " + n(y[j]) + " there" +
-                    (j == 0 ? "; the records of a description give cell kinds 0 to 6 and 10 to 14" : ""));
+        // A cell one side lacks counts as empty.
+        const cella x = i < a.valore.size() ? a.valore[i] : cella{};
+        const cella y = i < b.valore.size() ? b.valore[i] : cella{};
+        per_ogni_numero<cella>([&](const auto& c) {
+          const int64_t vx = x.*c.membro, vy = y.*c.membro;
+          if (vx != vy)
+            aggiungi(out, nc, k,
+                     "cell " + n(static_cast<int64_t>(i)) + ": " + c.nome + " is " + n(vx) +
+                         " in the file, but the decompiled descriptions build " + n(vy) + " there" +
+                         (std::string_view(c.nome) == "tipo"
+                              ? "; the records of a description give cell kinds 0 to 6 and 10 to 14"
+                              : ""));
+        });
       }
     }
     if (k > massimo_messaggi)
@@ -774,13 +761,14 @@ void confronta(const file_scenario& f, const ricompilato& r, const std::string& 
     auto b = decodifica_tabella(r.file.tabella);
     if (a.ok() && b.ok()) {
       for (size_t i = 0; i < a.valore.size(); ++i) {
-        const auto x = campi(a.valore[i]);
-        const auto y = campi(b.valore[i]);
-        for (size_t j = 0; j < x.size(); ++j)
-          if (x[j] != y[j])
+        // The numbers first, then the name, which reads as quoted text.
+        per_ogni_numero<riga_scenario>([&](const auto& c) {
+          const int64_t vx = a.valore[i].*c.membro, vy = b.valore[i].*c.membro;
+          if (vx != vy)
             aggiungi(out, nt, k,
-                     "row " + n(static_cast<int64_t>(i)) + ": " + nomi_riga[j] + " is " + n(x[j]) +
-                         " in the file, but the decompiled descriptions build " + n(y[j]) + " there");
+                     "row " + n(static_cast<int64_t>(i)) + ": " + c.nome + " is " + n(vx) +
+                         " in the file, but the decompiled descriptions build " + n(vy) + " there");
+        });
         if (a.valore[i].nome != b.valore[i].nome)
           aggiungi(out, nt, k,
                    "row " + n(static_cast<int64_t>(i)) + ": nome is \"" + a.valore[i].nome +

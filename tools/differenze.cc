@@ -4,6 +4,7 @@
 #include <map>
 #include <sstream>
 
+#include "model/campi.h"
 #include "output/decodifica.h"
 #include "testi.h"
 
@@ -188,17 +189,6 @@ std::optional<letto> leggi(const file_scenario& f, std::string& errore) {
   return l;
 }
 
-const char* nomi_riga[] = {"tipo", "inizio", "fine",  "posizione_stazione",
-                           "tps",  "d2_a",   "d3_a",  "d1_b",
-                           "d2_b", "d3_b",   "rap",   "ac",
-                           "mar",  "tab",    "orario"};
-std::array<int64_t, 15> campi(const riga_scenario& r) {
-  return {r.tipo, r.inizio, r.fine,  r.posizione_stazione,
-          r.tps,  r.d2_a,   r.d3_a,  r.d1_b,
-          r.d2_b, r.d3_b,   r.rap,   r.ac,
-          r.mar,  r.tab,    r.orario};
-}
-
 }  // namespace
 
 std::string differenza::riga() const {
@@ -270,10 +260,10 @@ confronto confronta_scenari(const file_scenario& fa, const file_scenario& fb) {
     const riga_scenario& x = a->tab[static_cast<size_t>(i)];
     const riga_scenario& y = b->tab[static_cast<size_t>(i)];
     std::string s;
-    const auto cx = campi(x), cy = campi(y);
-    for (size_t j = 0; j < cx.size(); ++j)
-      if (cx[j] != cy[j])
-        s += (s.empty() ? "" : "; ") + std::string(nomi_riga[j]) + " " + n(cx[j]) + " → " + n(cy[j]);
+    per_ogni_numero<riga_scenario>([&](const auto& c) {
+      const int64_t vx = x.*c.membro, vy = y.*c.membro;
+      if (vx != vy) s += (s.empty() ? "" : "; ") + std::string(c.nome) + " " + n(vx) + " → " + n(vy);
+    });
     if (x.nome != y.nome)
       s += (s.empty() ? "" : "; ") + std::string("nome \"") + utf8_da_latin1(x.nome) + "\" → \"" +
            utf8_da_latin1(y.nome) + "\"";
