@@ -123,12 +123,17 @@ INSTANTIATE_TEST_SUITE_P(
         caso_codice{"c6_sign",
                     linea_con({"indicatori_vmax, 1050, 85, 90, 95, 0, 85, 90, 95, 0",
                                "cartello indicatore, 1050, (TESTO)"}),
-                    treno_pulito, 2, "{L}:7:1: error: code 6: sign on an occupied cell at 1050 m"},
+                    treno_pulito, 2,
+                    "{L}:7:1: error: code 6: sign on an occupied cell at 1050 m; cell 22 is already taken by "
+                    "the maximum-speed "
+                    "indicator of line 6 of {L}"},
         // Signal cell round(1100/50 + 1) = 23, code cut cell round(1150/50) = 23.
         caso_codice{
             "c7_code_cut", linea_pulita,
             treno_con({"segnale, 1100, 2, 4, 1, 0, 0, 2, 2, 0, 0, 0", "abbattimento codice, 1150, 270"}), 2,
-            "{T}:4:1: error: code 7: code cut on an occupied cell at 1150 m"},
+            "{T}:4:1: error: code 7: code cut on an occupied cell at 1150 m; cell 23 is already taken by the "
+            "signal of "
+            "line 3"},
         caso_codice{"c8_station_position", linea_pulita,
                     treno_con({"stazione, 4525, 2, 600, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 14, 0, 0, NOME"}), 2,
                     "{T}:3:1: error: code 8: station position is not a multiple of 50 at 4525 m"},
@@ -171,24 +176,37 @@ INSTANTIATE_TEST_SUITE_P(
                     "{L}:6:1: error: code 15: position beyond the last cell of the route at 20000 m"},
         // round(23.5) = round(24.5) = 24.
         caso_codice{"c16_signal", linea_pulita, treno_con({segnale(1125), segnale(1175)}), 2,
-                    "{T}:4:1: error: code 16: signal on an occupied cell at 1175 m"},
+                    "{T}:4:1: error: code 16: signal on an occupied cell at 1175 m; cell 24 is already taken "
+                    "by the signal of "
+                    "line 3"},
+        // The signal at 3800 m and the board at 5000 - 1200 m both take cell 77.
         caso_codice{"c17_board", linea_pulita,
                     treno_con({segnale(3800), "rallentamento, 5000, 60, 400, 0, 0, 0"}), 2,
-                    "{T}:4:1: error: code 17: slowdown warning board on an occupied cell at 5000 m"},
+                    "{T}:4:1: error: code 17: slowdown warning board on an occupied cell at 5000 m; cell 77 "
+                    "is already "
+                    "taken by the signal of line 3"},
         caso_codice{"c18_start", linea_pulita,
                     treno_con({segnale(5000), "rallentamento, 5000, 60, 400, 0, 0, 0"}), 2,
-                    "{T}:4:1: error: code 18: slowdown start on an occupied cell at 5000 m"},
+                    "{T}:4:1: error: code 18: slowdown start on an occupied cell at 5000 m; cell 101 is "
+                    "already taken by "
+                    "the signal of line 3"},
         caso_codice{"c19_end", linea_pulita,
                     treno_con({segnale(5400), "rallentamento, 5000, 60, 400, 0, 0, 0"}), 2,
-                    "{T}:4:1: error: code 19: slowdown end on an occupied cell at 5000 m"},
+                    "{T}:4:1: error: code 19: slowdown end on an occupied cell at 5000 m; cell 109 is "
+                    "already taken by the "
+                    "signal of line 3"},
         // x = 1775: k = round(11.5) = 12 and the board is round(12.5) = 12.
         caso_codice{"c20_approach", linea_pulita, treno_con({"rallentamento, 1775, 60, 400, 0, 1, 0"}), 2,
-                    "{T}:3:1: error: code 20: slowdown approach cells occupied at 1775 m"},
-        caso_codice{"c21_indicator",
-                    linea_con({"indicatori_vmax, 1050, 85, 90, 95, 0, 85, 90, 95, 0",
-                               "indicatori_vmax, 1050, 85, 90, 95, 0, 85, 90, 95, 0"}),
-                    treno_pulito, 2,
-                    "{L}:7:1: error: code 21: maximum-speed indicator on an occupied cell at 1050 m"},
+                    "{T}:3:1: error: code 20: slowdown approach cells occupied at 1775 m; cell 12 is already "
+                    "taken by "
+                    "this slowdown itself"},
+        caso_codice{
+            "c21_indicator",
+            linea_con({"indicatori_vmax, 1050, 85, 90, 95, 0, 85, 90, 95, 0",
+                       "indicatori_vmax, 1050, 85, 90, 95, 0, 85, 90, 95, 0"}),
+            treno_pulito, 2,
+            "{L}:7:1: error: code 21: maximum-speed indicator on an occupied cell at 1050 m; cell 22 is "
+            "already taken by the maximum-speed indicator of line 6 of {L}"},
         // First area ends at 4500 + 300 = 4800; the second begins at
         // 5000 - 300 = 4700, and 4700 - 350 < 4800.
         caso_codice{"c22_stations_overlap", linea_pulita,

@@ -710,7 +710,7 @@ TEST(Compile, NamesTheRecordThatTookTheCell) {
     const json j = json::parse(
         autori({"compile", c.linea.string(), c.treno.string(), "--out", out.percorso().string(), "--json"})
             .out);
-    const std::string causa = k.atteso.substr(k.atteso.find("cell "));
+    const std::string causa = k.atteso.substr(k.atteso.find("; ") + 2);
     EXPECT_EQ(j["cause"], c.atteso({causa}).substr(0, c.atteso({causa}).size() - 1));
   }
 }

@@ -62,12 +62,16 @@ bool di_cella_occupata(int32_t codice) {
 }
 
 // "cell 101 is already taken by the slowdown of line 3"
-std::string chi_occupa(const occupanti& o, const ingresso& linea, const ingresso& treno) {
+std::string chi_occupa(const occupanti& o, const costruzione& c, const ingresso& linea,
+                       const ingresso& treno) {
   if (!o.occupata) return "";
   std::string s = "cell ";
   s.append(std::to_string(*o.occupata)).append(" is already taken");
   const auto p = o.celle.find(*o.occupata);
   if (p == o.celle.end()) return s;
+  // A slowdown's approach cells can run into its own warning board.
+  if (p->second.documento == c.documento_errore && p->second.inizio_record == c.offset_errore)
+    return s.append(" by this ").append(nome_record(p->second.record)).append(" itself");
   const ingresso& i = p->second.documento == 1 ? linea : treno;
   if (!i.contenuto) return s;
   s.append(" by the ").append(nome_record(p->second.record)).append(" of line ");
@@ -198,7 +202,7 @@ int esegui(const opzioni& o) {
     return esito_sistema(err.what(), std::move(scritti), o.json);
   }
   esito_compile e = esito_di(c, linea, treno, c.codice_errore, std::nullopt);
-  if (di_cella_occupata(e.codice)) e.causa = chi_occupa(chi, linea, treno);
+  if (di_cella_occupata(e.codice)) e.causa = chi_occupa(chi, c, linea, treno);
   e.file = std::move(scritti);
   return riporta(e, o.json);
 }
