@@ -13,9 +13,14 @@
 // and a value that does not fit where it is stored. The build records code 25.
 struct guasto_lettura : std::runtime_error {
   using std::runtime_error::runtime_error;
-  // A value that fails later than it was read names the record it came from.
-  guasto_lettura(const char* perche, size_t record) : std::runtime_error(perche), offset_record(record) {}
+  // A value that fails after it was read names the record it came from and,
+  // where one field is to blame, that field (counted from 1) and the
+  // record's kind, when it is not the record being read.
+  guasto_lettura(const char* perche, size_t record, int32_t campo_colpevole = 0, const char* di = nullptr)
+      : std::runtime_error(perche), offset_record(record), campo(campo_colpevole), record_colpevole(di) {}
   std::optional<size_t> offset_record;
+  int32_t campo = 0;
+  const char* record_colpevole = nullptr;
 };
 
 enum class modo { esatto, qualsiasi };

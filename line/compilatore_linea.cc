@@ -42,7 +42,14 @@ class compilatore_linea {
     } catch (const guasto_lettura& g) {
       c_.documento_errore = 1;
       c_.offset_errore = g.offset_record ? *g.offset_record : l_.dove_guasto(inizio_record_);
-      avvisa(evento::guasto, campo_, 0, 0, g.what(), l_.inizio_campo());
+      if (g.offset_record) {
+        // Told at the record that gave the value, not where it failed.
+        inizio_record_ = *g.offset_record;
+        if (g.record_colpevole != nullptr) record_ = g.record_colpevole;
+        avvisa(evento::guasto, g.campo, 0, 0, g.what(), *g.offset_record);
+      } else {
+        avvisa(evento::guasto, campo_, 0, 0, g.what(), l_.inizio_campo());
+      }
       return fine_compilatore::guasto;
     }
   }
@@ -256,7 +263,7 @@ class compilatore_linea {
   // A cell index a record computes for itself must lie in the array.
   int64_t propria_cella(int64_t indice) {
     if (indice < 0 || indice > c_.ultimo_indice())
-      throw guasto_lettura("cell index outside the route", inizio_record_);
+      throw guasto_lettura("cell index outside the route", inizio_record_, 1);
     return indice;
   }
 

@@ -373,9 +373,10 @@ INSTANTIATE_TEST_SUITE_P(
              {"{L}:6:1: warning: the section header \"[montagna]\" is read as a tunnel record ('montagna'); "
               "section "
               "headers are [generale], [pendenze], [curve], [montagne], [indicazioni], [cartelli], [fine]",
-              "{L}:7:1: error: code 25: field 1 of 'montagna' (tunnel start, m): \"montagna\" is not a "
-              "number; "
-              "allowed: a whole number from -2147483648 to 2147483647",
+              // The header's line ends at once: the tunnel's fields are looked
+              // for on the next line, which is the next record.
+              "{L}:6:1: error: code 25: the tunnel on this line has none of its 3 fields; field 1 of "
+              "'montagna' (tunnel start, m) was looked for on line 7, \"montagna\"",
               "1 error, 1 warning"},
              1},
         caso{"hash_and_slashes",
@@ -676,6 +677,43 @@ TEST(Compile, PointsAtCheckAfterACode) {
       autori({"compile", c.linea.string(), c.treno.string(), "--out", out.percorso().string()});
   EXPECT_EQ(u.stato, 2);
   EXPECT_NE(u.err.find("\nnote: run 'autori check' to see every problem\n"), std::string::npos) << u.err;
+}
+
+// A value that fails after it was read is reported at the field that gave
+// it, and a record cut short by its line end at that line.
+TEST(Check, PointsAtTheFieldThatCausedTheFault) {
+  struct caso {
+    std::vector<std::string> treno;
+    std::string atteso;
+  };
+  const std::vector<caso> casi = {
+      // round(1500 / 5) = 300 does not fit the speed byte; it fails when the
+      // run is written at the next record, but "1500" begins at column 14.
+      {{"velocita, 0, 1500", "velocita, 1000, 100"},
+       "{T}:4:14: error: code 25: field 2 of 'velocita' (speed, km/h): 1500 is more than a speed limit can "
+       "hold; it is stored in steps of 5 km/h, from 0 to 1275 km/h"},
+      // The same speed as the last one fails in the tail written at the end.
+      {{"velocita, 0, 1500"},
+       "{T}:4:14: error: code 25: field 2 of 'velocita' (speed, km/h): 1500 is more than a speed limit can "
+       "hold; it is stored in steps of 5 km/h, from 0 to 1275 km/h"},
+      // round(-100 / 50 + 1) = -1; the route has cells 0 to 340.
+      {{"segnale, -100, 2, 4, 1, 0, 0, 2, 2, 0, 0, 0"},
+       "{T}:4:10: error: code 25: field 1 of 'segnale' (position, m): -100 puts the signal in a cell outside "
+       "the route, whose cells are 0 to 340"},
+      // Without the comma 1100 is part of the keyword field, and the eleventh
+      // field is looked for on the next line.
+      {{"segnale 1100, 2, 4, 1, 0, 0, 2, 2, 0, 0, 0", "sabbia, 3"},
+       "{T}:4:1: error: code 25: the signal on this line has 10 of its 11 fields; field 11 of 'segnale' "
+       "(time, s) was looked for on line 5, \"sabbia\"; the keyword field \"segnale 1100\" holds a number: "
+       "is a comma missing after \"segnale\"?"},
+  };
+  for (const caso& k : casi) {
+    controllo c(linea_pulita, treno_con(k.treno));
+    const prova::uscita u = c.esegui();
+    EXPECT_EQ(u.stato, 1);
+    EXPECT_NE(u.err.find(c.atteso({k.atteso})), std::string::npos) << u.err;
+    EXPECT_NE(u.err.find("\n1 error, "), std::string::npos) << u.err;
+  }
 }
 
 // A taken cell names the record that took it, wherever it stands.

@@ -199,9 +199,22 @@ class verificatore {
       const std::string chiave = n(codice) + "/" + n(e.documento) + "/" + n(static_cast<int64_t>(e.offset));
       if (!visti.insert(chiave).second) return false;
       errati_.insert({e.documento, e.inizio_record});
-      if (e.specie == evento::guasto)
-        aggiungi(gravita::errore, e.documento, e.offset, "code 25: " + guasto(e));
-      else
+      if (e.specie == evento::guasto) {
+        // A value that failed after it was read: at the field that gave it.
+        size_t dove = e.offset;
+        for (size_t k = 0; k < i; ++k)
+          if (ev[k].specie == evento::campo && ev[k].documento == e.documento &&
+              ev[k].inizio_record == e.inizio_record && ev[k].campo == e.campo)
+            dove = ev[k].offset;
+        const std::string& t = testo(e.documento);
+        const int riga_record = riga_colonna(t, e.inizio_record).riga;
+        if (!e.record.empty() && e.campo > 0 && riga_colonna(t, dove).riga > riga_record) {
+          // The record's line ended first: the fault belongs to that line.
+          aggiungi(gravita::errore, e.documento, e.inizio_record, "code 25: " + campi_mancanti(g, e, dove));
+        } else {
+          aggiungi(gravita::errore, e.documento, dove, "code 25: " + guasto(g, e, dove));
+        }
+      } else
         aggiungi(gravita::errore, e.documento, e.inizio_record,
                  "code " + n(codice) + ": " + parole_codice(g, i));
       // Without the length, or without the section, nothing later is read.
@@ -288,9 +301,32 @@ class verificatore {
     return "?";
   }
 
-  std::string guasto(const evento_salvato& e) const {
+  // "the signal on this line has 10 of its 11 fields: ..."
+  std::string campi_mancanti(const giro& g, const evento_salvato& e, size_t dove) const {
+    const record_formato* f = cerca_record(e.record);
+    const size_t tutti = f != nullptr ? f->campi.size() : 0;
+    const std::string quanti = e.campo > 1 ? n(e.campo - 1) + " of its " : std::string("none of its ");
+    std::string m = "the " + nome_record(e.record) + " on this line has " + quanti +
+                    n(static_cast<int64_t>(tutti)) + " fields; " + descrivi_campo(e.record, e.campo) +
+                    " was looked for on line " + n(riga_colonna(testo(e.documento), dove).riga) + ", " +
+                    citato(scritto(testo(e.documento), dove));
+    for (const evento_salvato& r : g.r.eventi) {
+      if (r.specie != evento::record || r.documento != e.documento || r.offset != e.inizio_record) continue;
+      // "segnale 1100": the first field went into the keyword. Curves and
+      // the signal repetition carry digits of their own.
+      const size_t cifra = r.testo.find_first_of("0123456789");
+      if (cifra != std::string::npos && cifra > 0 && e.record != "curva" && e.record != "ripetizione segnali")
+        m += "; the keyword field " + citato(std::string(r.testo)) +
+             " holds a number: is a comma missing after " +
+             citato(std::string(r.testo.substr(0, r.testo.find_last_not_of(' ', cifra - 1) + 1))) + "?";
+      break;
+    }
+    return m;
+  }
+
+  std::string guasto(const giro& g, const evento_salvato& e, size_t dove) const {
     const std::string& t = testo(e.documento);
-    const std::string valore = scritto(t, e.offset);
+    const std::string valore = scritto(t, dove);
     const std::string soggetto =
         e.record.empty() ? std::string("the keyword") : descrivi_campo(e.record, e.campo > 0 ? e.campo : 1);
     const campo_formato* f = cerca_campo(e.record, e.campo);
@@ -308,8 +344,12 @@ class verificatore {
     if (e.testo == "no route length in the general section")
       return "the [generale] section has no 'lunghezza percorso' record: the route has no length";
     if (e.testo == "cell index outside the route")
-      return "the " + nome_record(e.record) +
-             " falls in a cell outside the route (before its start or past its end)";
+      return soggetto + ": " + valore + " puts the " + nome_record(e.record) +
+             " in a cell outside the route, whose cells are 0 to " +
+             n(static_cast<int64_t>(g.celle > 0 ? g.celle - 1 : 0));
+    if (e.testo == "speed does not fit")
+      return soggetto + ": " + valore +
+             " is more than a speed limit can hold; it is stored in steps of 5 km/h, from 0 to 1275 km/h";
     return "the " + nome_record(e.record) + ": a value does not fit where it is stored (" + e.testo + ")";
   }
 

@@ -33,7 +33,14 @@ class compilatore_treno {
     } catch (const guasto_lettura& g) {
       c_.documento_errore = 2;
       c_.offset_errore = g.offset_record ? *g.offset_record : l_.dove_guasto(inizio_record_);
-      avvisa(evento::guasto, campo_, 0, 0, g.what(), l_.inizio_campo());
+      if (g.offset_record) {
+        // Told at the record that gave the value, not where it failed.
+        inizio_record_ = *g.offset_record;
+        if (g.record_colpevole != nullptr) record_ = g.record_colpevole;
+        avvisa(evento::guasto, g.campo, 0, 0, g.what(), *g.offset_record);
+      } else {
+        avvisa(evento::guasto, campo_, 0, 0, g.what(), l_.inizio_campo());
+      }
       return fine_compilatore::guasto;
     }
   }
@@ -117,7 +124,7 @@ class compilatore_treno {
   // Each record kind computes its own cell; outside the array it is a fault.
   int64_t propria_cella(int64_t indice) const {
     if (indice < 0 || indice > c_.ultimo_indice())
-      throw guasto_lettura("cell index outside the route", inizio_record_);
+      throw guasto_lettura("cell index outside the route", inizio_record_, 1);
     return indice;
   }
   // A station's area and time are computed from its fields and must fit.
@@ -193,7 +200,7 @@ class compilatore_treno {
   // end: a speed that does not fit names the record that gave it.
   uint8_t quinto(int32_t velocita) const {
     int64_t v = arrotonda(velocita / 5.0);
-    if (v < 0 || v > 255) throw guasto_lettura("speed does not fit", record_velocita_);
+    if (v < 0 || v > 255) throw guasto_lettura("speed does not fit", record_velocita_, 2, "velocita");
     return static_cast<uint8_t>(v);
   }
 
