@@ -33,14 +33,11 @@ class compilatore_treno {
     } catch (const guasto_lettura& g) {
       c_.documento_errore = 2;
       c_.offset_errore = g.offset_record ? *g.offset_record : l_.dove_guasto(inizio_record_);
-      if (g.offset_record) {
-        // Told at the record that gave the value, not where it failed.
-        inizio_record_ = *g.offset_record;
-        if (g.record_colpevole != nullptr) record_ = g.record_colpevole;
-        avvisa(evento::guasto, g.campo, 0, 0, g.what(), *g.offset_record);
-      } else {
-        avvisa(evento::guasto, campo_, 0, 0, g.what(), l_.inizio_campo());
-      }
+      // Told at the record that gave the value, not where it failed.
+      if (g.offset_record) inizio_record_ = *g.offset_record;
+      if (g.record_colpevole != nullptr) record_ = g.record_colpevole;
+      avvisa(evento::guasto, g.offset_record ? g.campo : campo_, 0, 0, g.what(),
+             g.offset_record ? *g.offset_record : l_.inizio_campo());
       return fine_compilatore::guasto;
     }
   }
