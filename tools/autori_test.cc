@@ -384,10 +384,11 @@ TEST(Compile, IdentityNamesTheFilesAndFeedsTheCompetitionCodes) {
   const prova::uscita celle = autori({"inspect", c.file("abc_1.dat").string(), "--from", "1", "--to", "1"});
   EXPECT_NE(celle.out.find("dato1=5121 dato2=" + og + " "), std::string::npos) << celle.out;
   const prova::uscita righe = autori({"inspect", c.file("abc_1.sim").string(), "--from", "85", "--to", "86"});
-  EXPECT_NE(
-      righe.out.find("row 85: tipo=0 inizio=0 fine=0 posizione_stazione=0 tps=0 nome=\"abc\" d2_a=610 "),
-      std::string::npos)
+  EXPECT_EQ(righe.out.rfind("row 85: scenario identity; identifier abc; ", 0), 0u) << righe.out;
+  EXPECT_NE(righe.out.find(" | tipo=0 inizio=0 fine=0 posizione_stazione=0 tps=0 nome=\"abc\" d2_a=610 "),
+            std::string::npos)
       << righe.out;
+  EXPECT_NE(righe.out.find("; station competition code " + st + " | "), std::string::npos) << righe.out;
   EXPECT_NE(righe.out.find("orario=" + st + "\nrow 86:"), std::string::npos) << righe.out;
   EXPECT_NE(righe.out.find("nome=\"1\""), std::string::npos) << righe.out;
 }
@@ -473,7 +474,21 @@ INSTANTIATE_TEST_SUITE_P(
                        "--from 5 is beyond --to 2"},
         caso_argomenti{"inspect_negative_from", {"inspect", "x.dat", "--from", "-1"}, "--from"},
         caso_argomenti{"inspect_tipo_on_plan", {"inspect", "x_linea.dat", "--tipo", "1"}, "plan"},
-        caso_argomenti{"inspect_tipo_out_of_range", {"inspect", "x.dat", "--tipo", "256"}, "--tipo"}),
+        caso_argomenti{"inspect_tipo_out_of_range", {"inspect", "x.dat", "--tipo", "256"}, "--tipo"},
+        caso_argomenti{"inspect_line_without_train",
+                       {"inspect", "x.dat", "--line", "l.txt"},
+                       "--line needs --train: the train description too"},
+        caso_argomenti{"inspect_train_without_line",
+                       {"inspect", "x.dat", "--train", "t.txt"},
+                       "--train needs --line: the line description too"},
+        caso_argomenti{"inspect_descriptions_on_plan",
+                       {"inspect", "x_linea.dat", "--line", "l.txt", "--train", "t.txt"},
+                       "--line and --train apply to cells, not to plan"},
+        caso_argomenti{"inspect_table_on_table", {"inspect", "x.sim", "--table", "y.sim"}, "--table applies"},
+        caso_argomenti{
+            "inspect_identity_without_descriptions", {"inspect", "x.dat", "--id", "abc"}, "--line"},
+        caso_argomenti{
+            "inspect_geometry_on_cells", {"inspect", "x.dat", "--geometry"}, "--geometry applies"}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(Aiuto, EveryCommandHasUsageTextOnStandardOutput) {
@@ -511,23 +526,25 @@ TEST(Inspect, CellsOfTheWorkedExamples) {
   scenario_prova s;
   const prova::uscita u = autori({"inspect", s.celle(), "--from", "23", "--to", "23"});
   EXPECT_EQ(u.stato, 0);
-  // "segnale, 1100, 2, 4, 1, 0, 0, 2, 2, 0, 0, 0": cell 23, 42 10 0 8, tempo 0;
-  // the fixture's gradient 0 is stored as 100.
-  EXPECT_EQ(
-      u.out,
-      "cell 23 at 1150 m: tipo=1 (signal) dato1=42 dato2=10 dato3=0 dato4=8 tempo=0 avviso=0 galleria=0 "
-      "vel_limite=0 pendenza=100 aderenza=0\n");
+  // "segnale, 1100, 2, 4, 1, 0, 0, 2, 2, 0, 0, 0": cell 23, 42 10 0 8, tempo 0,
+  // so sides 2 and 2 (8 = 3 * 2 + 2), digits 4 1 0 and 2 0 0, ratio 0; no speed
+  // or adhesion record, and the fixture's gradient 0 is stored as 100.
+  EXPECT_EQ(u.out,
+            "cell 23 at 1150\u20131199 m: signal; left kind 2, digits 4 1 0; right kind 2, digits 2 0 0; "
+            "ratio 0; time 0; line speed 0 km/h, gradient 0 \u2030, adhesion 0 | tipo=1 dato1=42 dato2=10 "
+            "dato3=0 dato4=8 tempo=0 avviso=0 galleria=0 vel_limite=0 pendenza=100 aderenza=0\n");
   const auto codice = righe_di(autori({"inspect", s.celle(), "--from", "145", "--to", "145"}).out);
   ASSERT_EQ(codice.size(), 1u);
-  EXPECT_EQ(codice[0].rfind("cell 145 at 7250 m: tipo=12 (code point) dato1=270 dato2=0 ", 0), 0u)
-      << codice[0];
+  EXPECT_EQ(codice[0].rfind("cell 145 at 7250\u20137299 m: code point; code 270; ", 0), 0u) << codice[0];
+  EXPECT_NE(codice[0].find(" | tipo=12 dato1=270 dato2=0 "), std::string::npos) << codice[0];
   // Cell 1 after the final block: 5121 and the object code.
   const auto uno = righe_di(autori({"inspect", s.celle(), "--to", "1"}).out);
   ASSERT_EQ(uno.size(), 2u);
+  const std::string og = std::to_string(spedito::codice_og);
   EXPECT_EQ(
-      uno[1].rfind("cell 1 at 50 m: tipo=0 dato1=5121 dato2=" + std::to_string(spedito::codice_og) + " ", 0),
-      0u)
+      uno[1].rfind("cell 1 at 50\u201399 m: empty; marker 5121; object competition code " + og + "; ", 0), 0u)
       << uno[1];
+  EXPECT_NE(uno[1].find(" | tipo=0 dato1=5121 dato2=" + og + " "), std::string::npos) << uno[1];
 }
 
 TEST(Inspect, Filters) {
@@ -545,22 +562,32 @@ TEST(Inspect, Filters) {
   // 341 cells, N = 340.
   EXPECT_EQ(righe_di(autori({"inspect", s.celle()}).out).size(), 341u);
   EXPECT_EQ(righe_di(autori({"inspect", s.celle(), "--from", "339"}).out).size(), 2u);
-  EXPECT_EQ(righe_di(autori({"inspect", s.celle(), "--from", "400"}).out).size(), 0u);
+  // Past the last cell is refused, not answered with nothing.
+  EXPECT_EQ(autori({"inspect", s.celle(), "--from", "400"}).stato, 64);
   // Rows with anything in them: 84 (length), 85, 86.
   const auto righe = righe_di(autori({"inspect", s.tabella(), "--non-empty"}).out);
   ASSERT_EQ(righe.size(), 3u);
-  EXPECT_EQ(righe[0].rfind("row 84: tipo=0 inizio=0 fine=10000 ", 0), 0u) << righe[0];
+  EXPECT_EQ(
+      righe[0].rfind("row 84: route and train figures; braked mass 0 %; route length 10000 m; coaches 0 | "
+                     "tipo=0 inizio=0 fine=10000 ",
+                     0),
+      0u)
+      << righe[0];
 }
 
 TEST(Inspect, TableRow85) {
   scenario_prova s;
   const auto r = righe_di(autori({"inspect", s.tabella(), "--from", "85", "--to", "85"}).out);
   ASSERT_EQ(r.size(), 1u);
+  const std::string st = std::to_string(spedito::codice_st);
   EXPECT_EQ(
       r[0],
-      "row 85: tipo=0 inizio=0 fine=0 posizione_stazione=0 tps=0 nome=\"Valmora2\" d2_a=610 d3_a=0 d1_b=0 "
-      "d2_b=0 d3_b=0 rap=0 ac=0 mar=0 tab=0 orario=" +
-          std::to_string(spedito::codice_st));
+      "row 85: scenario identity; identifier Valmora2; background one 0; background two 0; background three "
+      "0; marker 610; station competition code " +
+          st +
+          " | tipo=0 inizio=0 fine=0 posizione_stazione=0 tps=0 nome=\"Valmora2\" d2_a=610 d3_a=0 d1_b=0 "
+          "d2_b=0 d3_b=0 rap=0 ac=0 mar=0 tab=0 orario=" +
+          st);
 }
 
 TEST(Inspect, PlanMetres) {
@@ -592,12 +619,19 @@ TEST(Inspect, Json) {
   EXPECT_EQ(c["dato2"], 10);
   EXPECT_EQ(c["dato3"], 0);
   EXPECT_EQ(c["dato4"], 8);
+  EXPECT_EQ(c["metre"], 23 * 50);
+  EXPECT_EQ(c["kind"], "signal");
+  EXPECT_EQ(c["meaning"]["left"]["digits"], json({4, 1, 0}));
+  EXPECT_EQ(c["meaning"]["right"]["kind"], 2);
   const json t = json::parse(autori({"inspect", s.tabella(), "--json", "--from", "85", "--to", "85"}).out);
   EXPECT_EQ(t["rows"][0]["nome"], "Valmora2");
   EXPECT_EQ(t["rows"][0]["orario"], spedito::codice_st);
+  EXPECT_EQ(t["rows"][0]["use"], "scenario identity");
+  EXPECT_EQ(t["rows"][0]["meaning"]["station_competition_code"], spedito::codice_st);
   const json p = json::parse(autori({"inspect", s.piano(), "--json", "--from", "1", "--to", "1"}).out);
   EXPECT_EQ(p["metres"][0]["y"], 1.0);
   EXPECT_EQ(p["metres"][0]["y_kind"], "integer");
+  EXPECT_EQ(p["metres"][0]["metre"], 1);
 }
 
 TEST(Inspect, KindFromTheOptionWhenTheNameDoesNotTell) {
@@ -741,13 +775,19 @@ TEST_F(Consegnati, SizesOfTheThreeFiles) {
 
 TEST_F(Consegnati, Cell23IsTheSignalAt1100) {
   const std::string r = una_riga({"inspect", file("Valmora2_1552.dat"), "--from", "23", "--to", "23"});
-  EXPECT_EQ(r.rfind("cell 23 at 1150 m: tipo=1 (signal) dato1=42 dato2=10 dato3=0 dato4=8 tempo=0 ", 0), 0u)
+  EXPECT_EQ(
+      r.rfind("cell 23 at 1150\u20131199 m: signal; left kind 2, digits 4 1 0; right kind 2, digits 2 0 0; "
+              "ratio 0; time 0; ",
+              0),
+      0u)
       << r;
+  EXPECT_NE(r.find(" | tipo=1 dato1=42 dato2=10 dato3=0 dato4=8 tempo=0 "), std::string::npos) << r;
 }
 
 TEST_F(Consegnati, Cell145IsTheCodeCutAt7250) {
   const std::string r = una_riga({"inspect", file("Valmora2_1552.dat"), "--from", "145", "--to", "145"});
-  EXPECT_EQ(r.rfind("cell 145 at 7250 m: tipo=12 (code point) dato1=270 ", 0), 0u) << r;
+  EXPECT_EQ(r.rfind("cell 145 at 7250\u20137299 m: code point; code 270; ", 0), 0u) << r;
+  EXPECT_NE(r.find(" | tipo=12 dato1=270 "), std::string::npos) << r;
 }
 
 TEST_F(Consegnati, Cell1AndRow85CarryTheMarkersAndTheCompetitionCodes) {

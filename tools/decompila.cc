@@ -17,6 +17,7 @@
 #include "output/decodifica.h"
 #include "output/finitura.h"
 #include "run/memorizza_percorso.h"
+#include "significato.h"
 
 namespace autori {
 namespace {
@@ -43,12 +44,6 @@ std::optional<std::string> campo_testo(const std::string& t) {
                   t.find_first_of(",\r\n") == std::string::npos;
   if (semplice) return t;
   return std::nullopt;
-}
-
-int64_t div_basso(int64_t a, int64_t b) {
-  int64_t q = a / b;
-  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-  return q;
 }
 
 bool riga_vuota(const riga_scenario& r) {
@@ -78,9 +73,6 @@ std::vector<cambio> cambi(const std::vector<cella>& c, uint8_t cella::*campo, ui
     out.push_back({ultimo - 2, c[static_cast<size_t>(ultimo - 2)].*campo});
   return out;
 }
-
-// A cell's position as signals, indicators, signs and slowdowns read it.
-int64_t posizione_dopo(int64_t i) { return 50 * (i - 1); }
 
 class decompilatore {
  public:
@@ -297,13 +289,6 @@ class decompilatore {
     }
   }
 
-  static std::pair<int64_t, int64_t> coppia_velocita(int16_t v) {
-    // One speed for both sides when the sum allows it, else multiples of 5.
-    if (v % 101 == 0) return {5 * (v / 101), 5 * (v / 101)};
-    const int64_t s = 5 * div_basso(v, 100);
-    return {s, 5 * (v - 20 * s)};
-  }
-
   void indicatori_e_cartelli() {
     std::map<int, int64_t> righe_cartelli;
     for (int64_t i = 0; i <= ultimo(); ++i) {
@@ -312,8 +297,7 @@ class decompilatore {
         auto [as, ad] = coppia_velocita(c.dato1);
         auto [bs, bd] = coppia_velocita(c.dato2);
         auto [cs, cd] = coppia_velocita(c.dato3);
-        const int64_t sx = div_basso(c.dato4, 10);
-        const int64_t dx = c.dato4 - 10 * sx;
+        const auto [sx, dx] = decine_unita(c.dato4);
         indicatori_.push_back("indicatori_vmax, " + n(posizione_dopo(i)) + ", " + n(as) + ", " + n(bs) +
                               ", " + n(cs) + ", " + n(sx) + ", " + n(ad) + ", " + n(bd) + ", " + n(cd) +
                               ", " + n(dx));
@@ -321,9 +305,9 @@ class decompilatore {
         // An indicator that a station cell was written over keeps all but dato1.
         auto [bs, bd] = coppia_velocita(c.dato2);
         auto [cs, cd] = coppia_velocita(c.dato3);
-        const int64_t sx = div_basso(c.dato4, 10);
+        const auto [sx, dx] = decine_unita(c.dato4);
         indicatori_.push_back("indicatori_vmax, " + n(posizione_dopo(i)) + ", 0, " + n(bs) + ", " + n(cs) +
-                              ", " + n(sx) + ", 0, " + n(bd) + ", " + n(cd) + ", " + n(c.dato4 - 10 * sx));
+                              ", " + n(sx) + ", 0, " + n(bd) + ", " + n(cd) + ", " + n(dx));
       } else if (c.tipo == 14) {
         if (righe_cartelli.count(c.dato1) == 0) righe_cartelli[c.dato1] = i;
       }
@@ -408,9 +392,9 @@ class decompilatore {
       voce v{true, "", {}};
       const int64_t fine50 = s.fine / 50;
       if (s.tipo < 25 && s.tipo != 5 && s.tipo != 6)
-        for (int64_t k = 1; k <= 4; ++k)
-          if (fine50 - k - 1 > 1 && fine50 - k - 1 <= ultimo())
-            v.segni.push_back({fine50 - k - 1, static_cast<uint8_t>(80 + k)});
+        for (int64_t k = 1; k <= segni_di_avviso; ++k)
+          if (const int64_t m = cella_segno_stazione(fine50 - 1, k); m > 1 && m <= ultimo())
+            v.segni.push_back({m, static_cast<uint8_t>(valore_segno_stazione(k))});
       v.testo = "stazione, " + n(p) + ", " + n(s.tipo) + ", " + n(lunghezza) + ", " + n(s.tps) + ", " +
                 n(s.tab) + ", " + n(mar) + ", " + n(s.d2_a) + ", " + n(s.d3_a) + ", " + n(s.rap) + ", " +
                 n(s.d1_b) + ", " + n(s.d2_b) + ", " + n(s.d3_b) + ", " + n(s.ac) + ", " + n(ore) + ", " +
@@ -432,10 +416,10 @@ class decompilatore {
       for (int64_t p = 0; p <= 255; ++p) {
         if ((static_cast<int64_t>(c.dato4) - p) % 10 != 0) continue;
         int punti = 0, segni = 0;
-        for (int k = 1; k <= 4; ++k) {
-          const int64_t m = i - 2 * k;
+        for (int k = 1; k <= segni_di_avviso; ++k) {
+          const int64_t m = cella_segno_segnale(i, k);
           segni += m >= 0 ? 1 : 0;
-          if (m >= 0 && cel(m).avviso == static_cast<uint8_t>(p * 10 + k)) ++punti;
+          if (m >= 0 && cel(m).avviso == static_cast<uint8_t>(valore_segno_segnale(p, k))) ++punti;
         }
         if (p > 15 && (punti < 2 || punti < segni || punti_migliori >= 1)) continue;
         if (punti > punti_migliori) {
@@ -445,7 +429,7 @@ class decompilatore {
       }
       const int64_t p = migliore;
       const int64_t rapp = (static_cast<int64_t>(c.dato4) - p) / 10;
-      int64_t sx = std::min<int64_t>(p / 3, 2);
+      int64_t sx = lati_segnale(p).first;
       int64_t tempo = 0;
       if (c.tempo != 0) {
         sx = 2;
@@ -453,16 +437,13 @@ class decompilatore {
         tempo = c.tempo <= 100 ? c.tempo + 256 : c.tempo;
       }
       const int64_t dx = p - 3 * sx;
-      auto cifre = [](int16_t v) {
-        const uint16_t u = static_cast<uint16_t>(v);
-        return std::pair<int64_t, int64_t>{u / 10, u % 10};
-      };
-      auto [s1, d1] = cifre(c.dato1);
-      auto [s2, d2] = cifre(c.dato2);
-      auto [s3, d3] = cifre(c.dato3);
+      auto [s1, d1] = cifre_segnale(c.dato1);
+      auto [s2, d2] = cifre_segnale(c.dato2);
+      auto [s3, d3] = cifre_segnale(c.dato3);
       voce v{false, "", {}};
-      for (int k = 1; k <= 4; ++k)
-        if (i - 2 * k >= 0) v.segni.push_back({i - 2 * k, static_cast<uint8_t>(p * 10 + k)});
+      for (int k = 1; k <= segni_di_avviso; ++k)
+        if (const int64_t m = cella_segno_segnale(i, k); m >= 0)
+          v.segni.push_back({m, static_cast<uint8_t>(valore_segno_segnale(p, k))});
       v.testo = "segnale, " + n(posizione_dopo(i)) + ", " + n(sx) + ", " + n(s1) + ", " + n(s2) + ", " +
                 n(s3) + ", " + n(rapp) + ", " + n(dx) + ", " + n(d1) + ", " + n(d2) + ", " + n(d3) + ", " +
                 n(tempo);

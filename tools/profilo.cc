@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <numbers>
 #include <set>
 
 #include "disegna.h"
 #include "model/dominio.h"
+#include "significato.h"
 #include "svg.h"
 #include "testi.h"
 
@@ -82,7 +82,7 @@ struct curva {
 };
 
 // The heading change between consecutive steps of the plan is its curvature
-// per metre; straight where it is below 10^-7 (a radius over 10,000 km).
+// per metre.
 std::vector<curva> curve(const scenario_letto& s) {
   std::vector<curva> v;
   if (!s.piano) return v;
@@ -97,17 +97,17 @@ std::vector<curva> curve(const scenario_letto& s) {
       c_e_prima = false;
       continue;
     }
-    const double rotta =
-        std::atan2(t.at(m, 0).valore - t.at(m - 1, 0).valore, t.at(m, 1).valore - t.at(m - 1, 1).valore);
+    const double ora =
+        rotta(t.at(m, 0).valore - t.at(m - 1, 0).valore, t.at(m, 1).valore - t.at(m - 1, 1).valore);
     if (c_e_prima) {
-      const double k = std::remainder(rotta - prima, 2 * std::numbers::pi);
-      const int64_t r = std::fabs(k) < 1e-7 ? 0 : static_cast<int64_t>(std::llround(1 / k));
+      const double k = svolta(prima, ora);
+      const int64_t r = std::fabs(k) < curvatura_minima ? 0 : static_cast<int64_t>(std::llround(1 / k));
       if (r != 0 && !v.empty() && v.back().a == m - 1 && v.back().raggio == r)
         v.back().a = m;
       else if (r != 0)
         v.push_back({m - 1, m, r});
     }
-    prima = rotta;
+    prima = ora;
     c_e_prima = true;
   }
   return v;
