@@ -279,12 +279,12 @@ void dettagli_indicatore(const cella& c, spiegazione& s) {
 
 void dettagli_rallentamento(const cella& c, bool con_fine, spiegazione& s) {
   s.frase(unisci({"slowdown speed ", n(c.dato1), " km/h"}));
-  s.frase("speed flag " + n(c.dato2));
+  s.frase("second value " + n(c.dato2));
   s.chiavi["slowdown_speed_kmh"] = c.dato1;
-  s.chiavi["speed_flag"] = c.dato2;
+  s.chiavi["second_value"] = c.dato2;
   if (con_fine) {
-    s.frase("end flag " + n(c.dato3));
-    s.chiavi["end_flag"] = c.dato3;
+    s.frase("start and end value " + n(c.dato3));
+    s.chiavi["start_and_end_value"] = c.dato3;
   }
 }
 
