@@ -83,7 +83,8 @@ void costruisci(const fs::path& uscita, const coppia& k) {
   sostituisci_file(nomi::descrizione_linea(c), k.linea);
   if (k.treno) sostituisci_file(nomi::descrizione_treno(c), *k.treno);
   const std::string fatale = memorizza_percorso(c, k.genera_tracciato).fatale;
-  const int stato = !fatale.empty() ? uscita_errore : (c.codice_errore != 0 ? uscita_codice : uscita_riuscita);
+  const int stato =
+      !fatale.empty() ? uscita_errore : (c.codice_errore != 0 ? uscita_codice : uscita_riuscita);
   std::ostringstream esito;
   esito << "stato_uscita " << stato << "\ncodice " << c.codice_errore << "\nposizione " << c.posizione_errore
         << "\nfatale " << (fatale.empty() ? std::string_view("-") : std::string_view(fatale)) << "\n";
