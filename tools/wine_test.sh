@@ -26,6 +26,7 @@ golden=$5
 autori_exe=$windows/tools/autori.exe
 
 export WINEPREFIX=$stato_wine/prefisso
+usa_wine_possibile
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LC_ALL=C
 

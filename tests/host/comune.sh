@@ -87,3 +87,22 @@ fine_caso() {
   fi
   exit 0
 }
+
+# Wine's own launcher takes its 32-bit loader whenever that is installed; a
+# kernel that runs no 32-bit programs cannot start it, and then every wine
+# command fails. There the 64-bit loader runs the 64-bit programs, through
+# wrappers first in PATH, and the 32-bit programs are left out.
+wine_solo_64=0
+usa_wine_possibile() {
+  [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ] || return 0
+  /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
+  local d n
+  nuova_cartella d
+  for n in wine wine-stable; do
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$d/$n"
+    chmod +x "$d/$n"
+  done
+  export WINELOADER=/usr/lib/wine/wine64
+  export PATH="$d:$PATH"
+  wine_solo_64=1
+}

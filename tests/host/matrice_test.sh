@@ -180,6 +180,11 @@ ospite() {
         exit $salta
       }
     done
+    usa_wine_possibile
+    if [ "$nome" = mingw-w64-i686 ] && [ $wine_solo_64 -eq 1 ]; then
+      echo "SALTATO: questo kernel non esegue programmi a 32 bit, e Wine non ha la sua metà a 32 bit"
+      exit $salta
+    fi
     lancia=(wine)
   fi
   [ -f "$riferimento/scenario/esito.txt" ] || {

@@ -26,6 +26,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LC_ALL=C
 registro_wine=$stato_wine/wine.log
+usa_wine_possibile
 
 # Without the windows preset's build there is nothing to run: skipped, and why.
 codice_saltato=77
