@@ -247,9 +247,11 @@ std::vector<record_formato> crea() {
         campo_formato{"speed", "km/h", intero_32, min16, max16, 0, 300}.dice(
             "stored as written in the slowdown's cells"),
         n32("length", "m", 0, metri).dice("the end cell is round((start + length) / 50 + 1)"),
-        n32("start and end value").dice("stored in the start and end cells"),
+        campo_formato{"start and end value", {}, intero_32, min16, max16, min16, max16}.dice(
+            "stored in the start and end cells"),
         n32("approach cells").dice("not 0: also the four approach cells"),
-        n32("second value").dice("stored in every slowdown cell; 0 stores nothing")},
+        campo_formato{"second value", {}, intero_32, min16, max16, min16, max16}.dice(
+            "stored in the start, end and board cells; 0 stores nothing")},
        "cells of type 3 (start), 2 (end), 4 (warning board) and 5 (approach)",
        "rallentamento, 5000, 60, 400, 0, 0, 0",
        {"rallentamento"}});
@@ -285,8 +287,9 @@ std::vector<record_formato> crea() {
         riga("tab", intero_8).dice("kept only from a length of 600 m, and never for the first station"),
         riga("mar", intero_8).dice("not 0: a centred area 50 m longer at its end"), riga("d2_a", intero_16),
         riga("d3_a", intero_16), riga("rap", intero_8), riga("d1_b", intero_16), riga("d2_b", intero_16),
-        riga("d3_b", intero_16), riga("ac", intero_8), n32("hours", "h", 0, 23).dice("the station's time"),
-        n32("minutes", "min", 0, 59), n32("seconds", "s", 0, 59),
+        riga("d3_b", intero_16), riga("ac", intero_8),
+        n32("hours", "h", 0, 23).dice("the station's time, stored in seconds"), n32("minutes", "min", 0, 59),
+        n32("seconds", "s", 0, 59),
         di_testo("name").dice("the rest of the line, blanks at both ends removed")},
        "a table row (from row 1, in file order), one cell of type 10 at the end of its area and the warning "
        "marks of the four cells before it",
