@@ -164,6 +164,16 @@ Valmora2_linea.dat|--tipo 1
 CASI
   # The cases above include refusals: a name that tells no kind, a file of
   # another kind, a range backwards, a filter the plan has not.
+
+  # The format's reference, whole and in part, and a keyword that names nothing.
+  for argomenti in "" segnale "velocita' limite" codes bogus; do
+    # No argument at all for the whole page.
+    nativo_in "$d" format ${argomenti:+"$argomenti"}
+    windows_in "$d" format ${argomenti:+"$argomenti"}
+    uguale "format $argomenti: stato di uscita" "$stato_n" "$stato_w"
+    testo_come "format $argomenti" "$out_n" "$out_w"
+    testo_come "format $argomenti: errori" "$err_n" "$err_w"
+  done
 }
 
 percorsi() {
