@@ -6,13 +6,11 @@
 
 namespace prova {
 
-namespace {
 std::string citato_shell(const std::string& s) {
   std::string q = "'";
   for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return q + "'";
 }
-}  // namespace
 
 uscita autori(const std::vector<std::string>& argomenti) {
   cartella d;

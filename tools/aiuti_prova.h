@@ -20,6 +20,8 @@ struct uscita {
   std::string out;
   std::string err;
 };
+// A word for the shell, between single quotes.
+std::string citato_shell(const std::string& s);
 // Runs the built tool with these arguments.
 uscita autori(const std::vector<std::string>& argomenti);
 

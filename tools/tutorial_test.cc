@@ -16,12 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path documenti = fs::path(VALMORA_SORGENTE) / "docs";
-
-std::string citato_shell(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q.append(c == '\'' ? "'\\''" : std::string(1, c));
-  return q.append("'");
-}
+using prova::citato_shell;
 
 // The tool run in `cartella`, its two streams in one, as a console shows them.
 std::pair<int, std::string> in_cartella(const fs::path& cartella, const std::string& argomenti) {
