@@ -106,3 +106,22 @@ usa_wine_possibile() {
   export PATH="$d:$PATH"
   wine_solo_64=1
 }
+
+# One wineserver for a prefix, up from before its first program until after
+# its last. Left to itself, a server exits a few seconds after its last
+# client has gone, and when the last program ends it first stops the prefix's
+# own services: a program that starts in either moment connects to a server
+# on its way out and dies with "wine client error:0: recvmsg: Connection
+# reset by peer". A persistent server has no such moment.
+wineserver_persistente() {
+  mkdir -p "$WINEPREFIX"
+  wineserver -p </dev/null
+}
+
+# Ends the prefix's server and waits until it has gone, so that the next
+# server of the same prefix starts only after it.
+ferma_wineserver() {
+  wineserver -k </dev/null 2>/dev/null
+  wineserver -w </dev/null 2>/dev/null
+  return 0
+}

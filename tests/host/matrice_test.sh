@@ -7,14 +7,15 @@
 # native build leaves.
 #
 #   matrice_test.sh riferimento STATE_FOLDER NATIVE_VALMORA2 NATIVE_COMPILA_MOLTI
-#   matrice_test.sh HOST STATE_FOLDER
+#   matrice_test.sh HOST STATE_FOLDER [WINDOWS_PRESET_BUILD]
 #
 # riferimento  the native files, checked against the golden manifest and the
 #              expected outcomes of tests/host/matrice
 # HOST         cross-builds the console program and compila_molti (Release,
 #              static) into STATE_FOLDER/HOST, runs them under qemu-user or
 #              Wine and compares; exits 77 (skipped) when the cross compiler
-#              or the emulator is missing. One of:
+#              or the emulator is missing; mingw-w64 takes the windows
+#              preset's build when it is given and configured. One of:
 #   i686-linux-gnu     32-bit x86 Linux, under qemu-i386
 #   aarch64-linux-gnu  64-bit ARM Linux, under qemu-aarch64
 #   s390x-linux-gnu    big-endian s390x Linux, under qemu-s390x
@@ -27,6 +28,7 @@ source "$(dirname "$0")/comune.sh"
 sorgenti=$(cd "$(dirname "$0")/../.." && pwd)
 caso=$1
 stato_matrice=$2
+windows_preset=${3-}
 riferimento=$stato_matrice/riferimento
 salta=77
 
@@ -50,6 +52,10 @@ produci() {  # dest, console program, compila_molti, launcher...
   cp "$programma" "$dest/scenario/$nome"
   (cd "$dest/scenario" && timeout 600 "${lancia[@]}" "./$nome" >../scenario.out 2>../scenario.err </dev/null)
   stato_run=$?
+  # The shipped scenario builds clean on every host; any other status is this
+  # run's fault, told with what it wrote.
+  [ "$stato_run" -eq "$uscita_riuscita" ] ||
+    fallisci "$nome in $dest/scenario: stato $stato_run ($(perche_fallita "$dest/scenario.err"))"
   rm "$dest/scenario/$nome"
   printf 'stato_uscita %s\n' "$stato_run" >"$dest/scenario/esito.txt"
   cp "$compila" "$dest/"
@@ -57,9 +63,22 @@ produci() {  # dest, console program, compila_molti, launcher...
   local argomenti
   for argomenti in "golden ingressi/golden" "--semi semi ingressi/semi" "prove ingressi/prove"; do
     # shellcheck disable=SC2086 # the words of one call
-    (cd "$dest" && timeout 900 "${lancia[@]}" "$compila" $argomenti >>compila_molti.out 2>>compila_molti.err \
-      </dev/null) || fallisci "compila_molti $argomenti: stato $? in $dest ($(tail -n 5 "$dest/compila_molti.err"))"
+    (cd "$dest" && timeout 900 "${lancia[@]}" "$compila" $argomenti >compila_molti.out 2>compila_molti.err \
+      </dev/null) || fallisci "compila_molti $argomenti: stato $? in $dest ($(perche_fallita "$dest/compila_molti.err"))"
+    cat "$dest/compila_molti.err" >>"$dest/compila_molti.log"
   done
+}
+
+# Why a run failed, from what it wrote on standard error: a lost connection to
+# the wineserver is named as such, since it is no fault of the program.
+perche_fallita() {
+  if grep -q 'wine client error' "$1"; then
+    printf 'Wine ha perso il wineserver: %s' "$(grep -m1 'wine client error' "$1")"
+  elif [ -s "$1" ]; then
+    tail -n 5 "$1" | tr '\n' ' '
+  else
+    printf 'nessun messaggio'
+  fi
 }
 
 # Every file under two folders: the same names and the same bytes. Sets
@@ -193,11 +212,18 @@ ospite() {
   }
 
   local costruzione=$stato_matrice/$nome/costruzione registro=$stato_matrice/$nome/costruzione.log
-  mkdir -p "$costruzione"
+  mkdir -p "$stato_matrice/$nome"
   local inizio=$SECONDS
-  if ! { cmake -S "$sorgenti" -B "$costruzione" --toolchain "$sorgenti/cmake/$toolchain.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DVALMORA_TESTS=OFF -DVALMORA_TOOLS=OFF -DVALMORA_COMPILA_MOLTI=ON \
-    -DCMAKE_EXE_LINKER_FLAGS=-static && cmake --build "$costruzione" --parallel 2 --target valmora2 compila_molti; } \
+  local configura=(cmake -S "$sorgenti" -B "$costruzione" --toolchain "$sorgenti/cmake/$toolchain.cmake"
+    -DCMAKE_BUILD_TYPE=Release -DVALMORA_TESTS=OFF -DVALMORA_TOOLS=OFF -DVALMORA_COMPILA_MOLTI=ON
+    -DCMAKE_EXE_LINKER_FLAGS=-static)
+  # The 64-bit Windows host runs what the windows preset built, the program
+  # as it ships; that tree is brought up to date rather than built twice.
+  if [ "$nome" == mingw-w64 ] && [ -n "$windows_preset" ] && [ -f "$windows_preset/CMakeCache.txt" ]; then
+    costruzione=$windows_preset
+    configura=(true)
+  fi
+  if ! { "${configura[@]}" && cmake --build "$costruzione" --parallel 2 --target valmora2 compila_molti; } \
     >"$registro" 2>&1; then
     tail -n 30 "$registro" >&2
     fallisci "la costruzione per $nome non riesce ($registro)"
@@ -210,9 +236,14 @@ ospite() {
   if [ $windows -eq 1 ]; then
     export WINEPREFIX=$stato_matrice/$nome/prefisso WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     unset DISPLAY
+    ferma_wineserver
     rm -rf "$WINEPREFIX"
-    wineboot -i </dev/null >"$stato_matrice/$nome/wine.log" 2>&1 || fallisci "wineboot -i non riesce"
-    trap 'wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX" "${cartelle[@]}"' EXIT
+    trap 'ferma_wineserver; rm -rf "$WINEPREFIX" "${cartelle[@]}"' EXIT
+    wineserver_persistente >"$stato_matrice/$nome/wine.log" 2>&1 || {
+      fallisci "wineserver non parte per $nome: $(tail -n 3 "$stato_matrice/$nome/wine.log")"
+      fine_caso
+    }
+    wineboot -i </dev/null >>"$stato_matrice/$nome/wine.log" 2>&1 || fallisci "wineboot -i non riesce"
     # Wine without its 32-bit half says so and runs nothing.
     local prova
     prova=$(wine "$costruzione/compila_molti.exe" 2>&1 </dev/null)

@@ -36,7 +36,7 @@ if [ "$caso" != chiudi ] && [ ! -f "$windows/valmora2.exe" ]; then
 fi
 
 ferma_ambiente() {
-  if [ -d "$WINEPREFIX" ]; then wineserver -k >>"$registro_wine" 2>&1; fi
+  if [ -d "$WINEPREFIX" ]; then ferma_wineserver >>"$registro_wine" 2>&1; fi
   if [ -s "$stato_wine/xvfb.pid" ]; then
     local pid
     pid=$(cat "$stato_wine/xvfb.pid")
@@ -57,6 +57,7 @@ prepara() {
   ferma_ambiente
   mkdir -p "$stato_wine"
   # The prefix is made without a display: nothing of it needs one.
+  (unset DISPLAY && wineserver_persistente) >>"$registro_wine" 2>&1 || fallisci "wineserver non parte"
   (unset DISPLAY && wineboot -i) </dev/null >>"$registro_wine" 2>&1 || fallisci "wineboot -i non riesce"
   # Debian's fonts for Wine reach windows only from the prefix's own folder.
   cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" || fallisci "caratteri di Wine mancanti"
@@ -67,7 +68,9 @@ prepara() {
     >>"$stato_wine/desktop.reg"
   (unset DISPLAY && wine regedit /S "$stato_wine/desktop.reg") </dev/null >>"$registro_wine" 2>&1 ||
     fallisci "il registro non accetta il desktop virtuale"
-  wineserver -w
+  # The services it started have no display: they end with this server, and
+  # the next one starts them again on ours.
+  ferma_wineserver
   # A display of our own, wherever there is a free number.
   setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$stato_wine/display" \
     </dev/null >>"$stato_wine/xvfb.log" 2>&1 &
@@ -81,7 +84,7 @@ prepara() {
   # A server that stays between tests, and its desktop started once.
   DISPLAY=:$(cat "$stato_wine/display")
   export DISPLAY
-  wineserver -p </dev/null >>"$registro_wine" 2>&1
+  wineserver_persistente >>"$registro_wine" 2>&1 || fallisci "wineserver non parte sul display"
   wine "$windows/osserva_finestre.exe" 0 >>"$registro_wine" 2>&1 </dev/null
 }
 
