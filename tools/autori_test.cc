@@ -223,11 +223,12 @@ INSTANTIATE_TEST_SUITE_P(
         caso_codice{
             "c25_field_does_not_fit", linea_pulita, treno_con({"sabbia, 40000"}), 2,
             "{T}:3:9: error: code 25: a field that is malformed, out of range or missing, or a description "
-            "that cannot be read"},
+            "that cannot be read\nnote: the files are incomplete: the build stopped at line 3 of {T}"},
         caso_codice{
             "c25_train_missing", linea_pulita, treno_pulito, 2,
             "{T}: error: code 25: a field that is malformed, out of range or missing, or a description that "
-            "cannot be read: {T} does not exist",
+            "cannot be read: {T} does not exist\nnote: the files are incomplete: the build stopped before it "
+            "read {T}",
             false, true},
         // A code the finishing pass records has no record, whatever record an
         // earlier code pointed at (here a 15 in the last train record).
@@ -254,24 +255,27 @@ INSTANTIATE_TEST_SUITE_P(
         caso_codice{"c25_speed_named_at_its_record", linea_pulita,
                     treno_con({"velocita, 1000, 1500", "velocita, 2000, 100"}), 2,
                     "{T}:3:1: error: code 25: a field that is malformed, out of range or missing, or a "
-                    "description that cannot be read"},
+                    "description that cannot be read\nnote: the files are incomplete: the build stopped at "
+                    "line 3 of {T}"},
         // Cell round(-500/50 + 1) = -9 lies outside the route: the record, not
         // its last field.
         caso_codice{"c25_negative_signal_at_its_record", linea_pulita,
                     treno_con({"segnale, -500, 1, 0, 1, 0, 0, 1, 0, 0, 0, 0"}), 2,
                     "{T}:3:1: error: code 25: a field that is malformed, out of range or missing, or a "
-                    "description that cannot be read"},
+                    "description that cannot be read\nnote: the files are incomplete: the build stopped at "
+                    "line 3 of {T}"},
         // Without the comma the keyword takes 500 with it, and the record's
         // second number is the next line's keyword: the record is to fix.
         caso_codice{"c25_missing_comma_at_its_record", linea_con({"pendenza 500, 4", "pendenza, 900, 2"}),
                     treno_pulito, 2,
                     "{L}:6:1: error: code 25: a field that is malformed, out of range or missing, or a "
-                    "description that cannot be read"},
+                    "description that cannot be read\nnote: the files are incomplete: the build stopped at "
+                    "line 6 of {L}"},
         caso_codice{
             "c25_train_missing_after_a_15", linea_con({"pendenza, 20000, 0"}), treno_pulito, 2,
             "{T}: error: code 25: a field that is malformed, out of range or missing, or a description that "
             "cannot be read: {T} does not exist at 20000 m (the position of an earlier record, kept by the "
-            "build)",
+            "build)\nnote: the files are incomplete: the build stopped before it read {T}",
             false, true},
         caso_codice{"c101_line_missing", linea_pulita, treno_pulito, 1,
                     "{L}: error: code 101: the line description does not exist", true, false},

@@ -483,6 +483,41 @@ std::vector<std::string> argomenti_formato() {
   return a;
 }
 
+std::vector<std::string> argomenti_vicini(std::string_view argomento) {
+  const std::string a = minuscolo(argomento);
+  auto distanza = [](const std::string& x, const std::string& y) {
+    std::vector<size_t> riga(y.size() + 1);
+    for (size_t j = 0; j <= y.size(); ++j) riga[j] = j;
+    for (size_t i = 1; i <= x.size(); ++i) {
+      size_t diagonale = riga[0];
+      riga[0] = i;
+      for (size_t j = 1; j <= y.size(); ++j) {
+        const size_t sopra = riga[j];
+        riga[j] = std::min({riga[j] + 1, riga[j - 1] + 1, diagonale + (x[i - 1] == y[j - 1] ? 0 : 1)});
+        diagonale = sopra;
+      }
+    }
+    return riga[y.size()];
+  };
+  std::vector<std::string> r;
+  if (a.size() < 3) return r;
+  const size_t vicino = std::max<size_t>(2, a.size() / 3);
+  for (const record_formato& f : formato()) {
+    bool preso = false;
+    for (const std::string& parola : {std::string(f.chiave), minuscolo(f.nome)}) {
+      if (parola.find(a) != std::string::npos || distanza(a, parola) <= vicino) preso = true;
+      // Each word of a key of several.
+      for (size_t i = 0; i <= parola.size() && !preso;) {
+        const size_t j = std::min(parola.find(' ', i), parola.size());
+        if (j > i && distanza(a, parola.substr(i, j - i)) <= vicino) preso = true;
+        i = j + 1;
+      }
+    }
+    if (preso) r.emplace_back(f.chiave);
+  }
+  return r;
+}
+
 std::optional<std::string> pagina_formato(std::optional<std::string_view> argomento) {
   if (argomento) {
     if (*argomento == "syntax") return std::string(sintassi);

@@ -62,5 +62,8 @@ const campo_formato* cerca_campo(std::string_view chiave, int numero);
 std::optional<std::string> pagina_formato(std::optional<std::string_view> argomento = std::nullopt);
 // What `pagina_formato` takes as an argument, for a message.
 std::vector<std::string> argomenti_formato();
+// The record kinds nearest to an argument that names nothing: those whose
+// key or name holds it, or is a few letters from it.
+std::vector<std::string> argomenti_vicini(std::string_view argomento);
 
 }  // namespace autori

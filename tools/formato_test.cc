@@ -121,6 +121,25 @@ TEST(Formato, ARecordsPageNamesEveryFieldInOrderAndACodeItsRemedy) {
   for (const auto& [n, v] : autori::codici_noti()) EXPECT_FALSE(v.rimedio.empty()) << n;
 }
 
+// A part of a keyword, or one a letter off, gets the kinds it is near.
+TEST(Formato, AnArgumentThatNamesNothingGetsTheNearestKinds) {
+  const std::pair<const char*, const char*> casi[] = {
+      {"stazion", "'stazione'? give one of"},
+      {"segnal", "'ripetizione segnali' or 'segnale'? give one of"},
+      {"pendnza", "'pendenza'? give one of"},
+      {"tunel", "'montagna'? give one of"},
+  };
+  for (const auto& [argomento, atteso] : casi) {
+    const prova::uscita u = autori({"format", argomento});
+    EXPECT_EQ(u.stato, 64) << argomento;
+    EXPECT_NE(u.err.find(std::string("'") + argomento +
+                         "' names no record kind, topic or code; did you mean " + atteso),
+              std::string::npos)
+        << u.err;
+  }
+  EXPECT_EQ(autori({"format", "bogus"}).err.find("did you mean"), std::string::npos);
+}
+
 TEST(Formato, ThePageInTheRepositoryIsWhatTheToolPrints) {
   const std::string pagina = prova::leggi(std::string(VALMORA_SORGENTE) + "/docs/formato.md");
   EXPECT_EQ(pagina, autori({"format"}).out)
