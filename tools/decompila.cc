@@ -74,6 +74,58 @@ std::vector<cambio> cambi(const std::vector<cella>& c, uint8_t cella::*campo, ui
   return out;
 }
 
+}  // namespace
+
+// Each metre's turn from the two before it, exactly as the line compiler
+// computes it; the turns form the curve records.
+std::vector<curva_piano> curve_del_piano(const tracciato_t& p) {
+  std::vector<curva_piano> curve_;
+  const int64_t m_ultimo = p.ultimo_metro();
+  static constexpr std::array<double, 6> classi{0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
+  auto x = [&](int64_t m) { return p.at(static_cast<int32_t>(m), 0).valore; };
+  auto y = [&](int64_t m) { return p.at(static_cast<int32_t>(m), 1).valore; };
+  auto specie = [&](int64_t m) { return p.at(static_cast<int32_t>(m), 0).specie; };
+  int64_t inizio = -1;
+  int classe = 0;  // signed: + right (d), - left (s)
+  auto chiudi = [&](int64_t fine) {
+    if (classe != 0) curve_.push_back({inizio - 1, fine - inizio + 1, classe});
+    classe = 0;
+  };
+  for (int64_t m = 2; m <= m_ultimo; ++m) {
+    if (specie(m) != specie_elemento::reale ||
+        p.at(static_cast<int32_t>(m), 1).specie != specie_elemento::reale ||
+        specie(m - 1) == specie_elemento::vuoto || specie(m - 2) == specie_elemento::vuoto) {
+      chiudi(m - 1);
+      continue;
+    }
+    const double dx = x(m - 1) - x(m - 2);
+    const double dy = y(m - 1) - y(m - 2);
+    int trovata = 99;
+    for (int c = -6; c <= 6 && trovata == 99; ++c) {
+      double ex = dx, ey = dy;
+      if (c != 0) {
+        const double k = c > 0 ? classi[static_cast<size_t>(c - 1)] : -classi[static_cast<size_t>(-c - 1)];
+        ex = dx + k * dy;
+        ey = dy - k * dx;
+      }
+      if (x(m - 1) + ex == x(m) && y(m - 1) + ey == y(m)) trovata = c;
+    }
+    if (trovata == 99) {
+      chiudi(m - 1);
+      continue;
+    }
+    if (trovata != classe) {
+      chiudi(m - 1);
+      classe = trovata;
+      inizio = m;
+    }
+  }
+  chiudi(m_ultimo);
+  return curve_;
+}
+
+namespace {
+
 class decompilatore {
  public:
   decompilatore(std::vector<cella> celle, tabella tab, std::optional<tracciato_t> piano, std::string id,
@@ -185,53 +237,10 @@ class decompilatore {
     indicatori_e_cartelli();
   }
 
-  // Each metre's turn from the two before it, exactly as the line compiler
-  // computes it; the turns form the curve records.
   void curve() {
-    const tracciato_t& p = *piano_;
-    const int64_t m_ultimo = p.ultimo_metro();
-    static constexpr std::array<double, 6> classi{0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
-    auto x = [&](int64_t m) { return p.at(static_cast<int32_t>(m), 0).valore; };
-    auto y = [&](int64_t m) { return p.at(static_cast<int32_t>(m), 1).valore; };
-    auto specie = [&](int64_t m) { return p.at(static_cast<int32_t>(m), 0).specie; };
-    int64_t inizio = -1;
-    int classe = 0;  // signed: + right (d), - left (s)
-    auto chiudi = [&](int64_t fine) {
-      if (classe != 0)
-        curve_.push_back(std::string("curva") + (classe > 0 ? "d" : "s") + n(std::abs(classe)) + ", " +
-                         n(inizio - 1) + ", " + n(fine - inizio + 1));
-      classe = 0;
-    };
-    for (int64_t m = 2; m <= m_ultimo; ++m) {
-      if (specie(m) != specie_elemento::reale ||
-          p.at(static_cast<int32_t>(m), 1).specie != specie_elemento::reale ||
-          specie(m - 1) == specie_elemento::vuoto || specie(m - 2) == specie_elemento::vuoto) {
-        chiudi(m - 1);
-        continue;
-      }
-      const double dx = x(m - 1) - x(m - 2);
-      const double dy = y(m - 1) - y(m - 2);
-      int trovata = 99;
-      for (int c = -6; c <= 6 && trovata == 99; ++c) {
-        double ex = dx, ey = dy;
-        if (c != 0) {
-          const double k = c > 0 ? classi[static_cast<size_t>(c - 1)] : -classi[static_cast<size_t>(-c - 1)];
-          ex = dx + k * dy;
-          ey = dy - k * dx;
-        }
-        if (x(m - 1) + ex == x(m) && y(m - 1) + ey == y(m)) trovata = c;
-      }
-      if (trovata == 99) {
-        chiudi(m - 1);
-        continue;
-      }
-      if (trovata != classe) {
-        chiudi(m - 1);
-        classe = trovata;
-        inizio = m;
-      }
-    }
-    chiudi(m_ultimo);
+    for (const curva_piano& c : curve_del_piano(*piano_))
+      curve_.push_back(std::string("curva") + (c.classe > 0 ? "d" : "s") + n(std::abs(c.classe)) + ", " +
+                       n(c.inizio) + ", " + n(c.lunghezza));
   }
 
   // The lit tunnels' light pattern restarts with each record: a run of one
