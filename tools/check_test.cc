@@ -684,6 +684,15 @@ INSTANTIATE_TEST_SUITE_P(
              "-32768 to 32767",
              "1 error, 0 warnings; the files would be incomplete: the build stops at line 4 of {T}"},
             1},
+        // Too long to be a time: said as any malformed number.
+        caso{"clock_too_long_to_be_a_time",
+             linea_pulita,
+             treno_con({"orologio, 99999999999999999999:1"}),
+             {"{T}:4:11: error: code 25: field 1 of 'orologio' (hours, h): \"99999999999999999999:1\" is not "
+              "a "
+              "number; allowed: a whole number from -32768 to 32767",
+              "1 error, 0 warnings; the files would be incomplete: the build stops at line 4 of {T}"},
+             1},
         caso{"position_with_its_unit",
              linea_pulita,
              treno_con({"velocita, 400m, 100"}),

@@ -400,7 +400,8 @@ class verificatore {
     }
     parti = pezzi.size();
     if (i == v.size() && parti >= 2 && parti <= 3 &&
-        std::all_of(pezzi.begin(), pezzi.end(), [](const std::string& p) { return !p.empty(); })) {
+        std::all_of(pezzi.begin(), pezzi.end(),
+                    [](const std::string& p) { return !p.empty() && p.size() <= 9; })) {
       if (parti == 2) pezzi.emplace_back("0");
       std::string forma;
       for (const std::string& p : pezzi) forma += (forma.empty() ? "" : ", ") + std::to_string(std::stoll(p));
