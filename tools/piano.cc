@@ -163,14 +163,15 @@ class disegno_piano {
     y0 -= bordo;
     y1 += bordo;
     const double scala = std::min(area_larga / (x1 - x0), area_alta / (y1 - y0));
-    auto allarga = [&](double& a, double& b) {
-      if ((b - a) * scala >= area_minima) return;
+    auto allarga = [&](double& a, double& b, double minimo) {
+      if ((b - a) * scala >= minimo) return;
       const double c = (a + b) / 2;
-      a = c - area_minima / scala / 2;
-      b = c + area_minima / scala / 2;
+      a = c - minimo / scala / 2;
+      b = c + minimo / scala / 2;
     };
-    allarga(x0, x1);
-    allarga(y0, y1);
+    // The frame fills the picture: as wide as the title makes it, if wider.
+    allarga(x0, x1, std::max(area_minima, larghezza_minima - margine_sx - margine_dx));
+    allarga(y0, y1, area_minima);
     v_ = {x0, y1, scala};
     mx0_ = x0;
     mx1_ = x1;

@@ -389,6 +389,15 @@ TEST(Piano, AStretchDrawsOnlyWhatLiesInIt) {
   EXPECT_NEAR(ay.valore(via.front().y), 5, 0.01);
   EXPECT_NEAR(ay.valore(via.back().y), 9, 0.01);
   EXPECT_EQ(d.svg.find(" id=\"run-out\""), std::string::npos);
+  // The frame fills the picture, less the legend's 200 px on its right,
+  // however narrow the stretch: the title sets the picture's width.
+  const size_t f = d.svg.find("<rect class=\"f\"");
+  ASSERT_NE(f, std::string::npos);
+  const std::string cornice = d.svg.substr(f, d.svg.find('>', f) - f + 1);
+  const size_t a = d.svg.find("<svg ");
+  const std::string apertura = d.svg.substr(a, d.svg.find('>', a) - a + 1);
+  EXPECT_NEAR(numero(cornice, "x") + numero(cornice, "width") + 200, numero(apertura, "width"), 1.0)
+      << cornice;
   // The legend names what the stretch holds, and nothing else.
   const std::string legenda = gruppo(d.svg, "legend");
   for (const char* voce : {">route</text>", ">start</text>", ">end</text>", ">listed point</text>",
