@@ -1,5 +1,6 @@
 #include "aiuti_prova.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -61,6 +62,28 @@ std::vector<std::string> settantotto_cartelli() {
                     .append(std::to_string(k))
                     .append(")"));
   return r;
+}
+
+std::string righe_unite(const std::string& testo) {
+  std::string out;
+  size_t a = 0;
+  for (size_t b; a < testo.size(); a = b + 1) {
+    b = testo.find('\n', a);
+    if (b == std::string::npos) b = testo.size();
+    const std::string riga = testo.substr(a, b - a);
+    size_t colonne = 0;
+    for (char c : riga) colonne += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    EXPECT_LE(colonne, 100u) << riga;
+    const size_t testa = riga.find_first_not_of(' ');
+    if (testa > 0 && testa != std::string::npos && !out.empty() && out.back() == '\n') {
+      out.pop_back();
+      out += " " + riga.substr(testa);
+    } else {
+      out += riga;
+    }
+    if (b < testo.size()) out += "\n";
+  }
+  return out;
 }
 
 }  // namespace prova

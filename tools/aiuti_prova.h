@@ -24,6 +24,10 @@ struct uscita {
 std::string citato_shell(const std::string& s);
 // Runs the built tool with these arguments.
 uscita autori(const std::vector<std::string>& argomenti);
+// inspect's text with each line that begins with blanks joined to the one
+// before with one blank: every entry on one line. Fails the test when a
+// line is wider than 100 columns.
+std::string righe_unite(const std::string& testo);
 
 // Fixture descriptions, as lines. Line: preamble, "[generale]", the length of
 // a 10000 m route (N = round(17000 / 50) = 340), "[pendenze]", one gradient,

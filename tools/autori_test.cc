@@ -223,11 +223,12 @@ INSTANTIATE_TEST_SUITE_P(
         caso_codice{
             "c25_field_does_not_fit", linea_pulita, treno_con({"sabbia, 40000"}), 2,
             "{T}:3:9: error: code 25: a field that is malformed, out of range or missing, or a description "
-            "that cannot be read"},
+            "that cannot be read\nnote: the files are incomplete: the build stopped at line 3 of {T}"},
         caso_codice{
             "c25_train_missing", linea_pulita, treno_pulito, 2,
             "{T}: error: code 25: a field that is malformed, out of range or missing, or a description that "
-            "cannot be read: {T} does not exist",
+            "cannot be read: {T} does not exist\nnote: the files are incomplete: the build stopped before it "
+            "read {T}",
             false, true},
         // A code the finishing pass records has no record, whatever record an
         // earlier code pointed at (here a 15 in the last train record).
@@ -254,24 +255,27 @@ INSTANTIATE_TEST_SUITE_P(
         caso_codice{"c25_speed_named_at_its_record", linea_pulita,
                     treno_con({"velocita, 1000, 1500", "velocita, 2000, 100"}), 2,
                     "{T}:3:1: error: code 25: a field that is malformed, out of range or missing, or a "
-                    "description that cannot be read"},
+                    "description that cannot be read\nnote: the files are incomplete: the build stopped at "
+                    "line 3 of {T}"},
         // Cell round(-500/50 + 1) = -9 lies outside the route: the record, not
         // its last field.
         caso_codice{"c25_negative_signal_at_its_record", linea_pulita,
                     treno_con({"segnale, -500, 1, 0, 1, 0, 0, 1, 0, 0, 0, 0"}), 2,
                     "{T}:3:1: error: code 25: a field that is malformed, out of range or missing, or a "
-                    "description that cannot be read"},
+                    "description that cannot be read\nnote: the files are incomplete: the build stopped at "
+                    "line 3 of {T}"},
         // Without the comma the keyword takes 500 with it, and the record's
         // second number is the next line's keyword: the record is to fix.
         caso_codice{"c25_missing_comma_at_its_record", linea_con({"pendenza 500, 4", "pendenza, 900, 2"}),
                     treno_pulito, 2,
                     "{L}:6:1: error: code 25: a field that is malformed, out of range or missing, or a "
-                    "description that cannot be read"},
+                    "description that cannot be read\nnote: the files are incomplete: the build stopped at "
+                    "line 6 of {L}"},
         caso_codice{
             "c25_train_missing_after_a_15", linea_con({"pendenza, 20000, 0"}), treno_pulito, 2,
             "{T}: error: code 25: a field that is malformed, out of range or missing, or a description that "
             "cannot be read: {T} does not exist at 20000 m (the position of an earlier record, kept by the "
-            "build)",
+            "build)\nnote: the files are incomplete: the build stopped before it read {T}",
             false, true},
         caso_codice{"c101_line_missing", linea_pulita, treno_pulito, 1,
                     "{L}: error: code 101: the line description does not exist", true, false},
@@ -381,9 +385,11 @@ TEST(Compile, IdentityNamesTheFilesAndFeedsTheCompetitionCodes) {
   k.tabella_scenario[85].nome = "abc";
   k.tabella_scenario[86].nome = "1";
   const std::string og = std::to_string(codice_gara_og(k)), st = std::to_string(codice_gara_st(k));
-  const prova::uscita celle = autori({"inspect", c.file("abc_1.dat").string(), "--from", "1", "--to", "1"});
+  prova::uscita celle = autori({"inspect", c.file("abc_1.dat").string(), "--from", "1", "--to", "1"});
+  celle.out = prova::righe_unite(celle.out);
   EXPECT_NE(celle.out.find("dato1=5121 dato2=" + og + " "), std::string::npos) << celle.out;
-  const prova::uscita righe = autori({"inspect", c.file("abc_1.sim").string(), "--from", "85", "--to", "86"});
+  prova::uscita righe = autori({"inspect", c.file("abc_1.sim").string(), "--from", "85", "--to", "86"});
+  righe.out = prova::righe_unite(righe.out);
   EXPECT_EQ(righe.out.rfind("row 85: scenario identity; identifier abc; ", 0), 0u) << righe.out;
   EXPECT_NE(righe.out.find(" | tipo=0 inizio=0 fine=0 posizione_stazione=0 tps=0 nome=\"abc\" d2_a=610 "),
             std::string::npos)
@@ -513,7 +519,8 @@ struct scenario_prova {
   std::string piano() const { return c.file("Valmora2_linea.dat").string(); }
 };
 
-std::vector<std::string> righe_di(const std::string& testo) {
+std::vector<std::string> righe_di(const std::string& stampato) {
+  const std::string testo = prova::righe_unite(stampato);
   std::vector<std::string> r;
   size_t a = 0;
   for (size_t b; (b = testo.find('\n', a)) != std::string::npos; a = b + 1)
@@ -529,7 +536,7 @@ TEST(Inspect, CellsOfTheWorkedExamples) {
   // "segnale, 1100, 2, 4, 1, 0, 0, 2, 2, 0, 0, 0": cell 23, 42 10 0 8, tempo 0,
   // so sides 2 and 2 (8 = 3 * 2 + 2), digits 4 1 0 and 2 0 0, ratio 0; no speed
   // or adhesion record, and the fixture's gradient 0 is stored as 100.
-  EXPECT_EQ(u.out,
+  EXPECT_EQ(prova::righe_unite(u.out),
             "cell 23 at 1150\u20131199 m: signal; left kind 2, digits 4 1 0; right kind 2, digits 2 0 0; "
             "ratio 0; time 0; line speed 0 km/h, gradient 0 \u2030, adhesion 0 | tipo=1 dato1=42 dato2=10 "
             "dato3=0 dato4=8 tempo=0 avviso=0 galleria=0 vel_limite=0 pendenza=100 aderenza=0\n");
@@ -541,8 +548,12 @@ TEST(Inspect, CellsOfTheWorkedExamples) {
   const auto uno = righe_di(autori({"inspect", s.celle(), "--to", "1"}).out);
   ASSERT_EQ(uno.size(), 2u);
   const std::string og = std::to_string(spedito::codice_og);
-  EXPECT_EQ(
-      uno[1].rfind("cell 1 at 50\u201399 m: empty; marker 5121; object competition code " + og + "; ", 0), 0u)
+  EXPECT_EQ(uno[1].rfind(
+                "cell 1 at 50\u201399 m: empty; marker 5121, the fixed value every build stamps here; object "
+                "competition code " +
+                    og + ", computed from the scenario identifier and train number alone; ",
+                0),
+            0u)
       << uno[1];
   EXPECT_NE(uno[1].find(" | tipo=0 dato1=5121 dato2=" + og + " "), std::string::npos) << uno[1];
 }
@@ -573,6 +584,29 @@ TEST(Inspect, Filters) {
                      0),
       0u)
       << righe[0];
+}
+
+// A tunnel's cells that hold nothing else are left out of --non-empty unless
+// --tunnels asks: round(1000 / 50) = 20 to round(1200 / 50 - 1) = 23, and the
+// light of a lit tunnel (its fourth cell, 23) is an object.
+TEST(Inspect, NonEmptyLeavesOutCellsWithOnlyATunnel) {
+  for (const auto& [tipo, soli] :
+       {std::pair{1, std::vector<std::string>{}}, std::pair{11, std::vector<std::string>{"cell 23"}}}) {
+    compilazione c(linea_con({"montagna, 1000, 1200, " + std::to_string(tipo)}), treno_con({}));
+    ASSERT_EQ(c.esegui().stato, 0);
+    const std::string celle = c.file("Valmora2_1552.dat").string();
+    auto indici = [&](std::vector<std::string> altri) {
+      std::vector<std::string> a = {"inspect", celle, "--from", "2", "--to", "30", "--non-empty"};
+      a.insert(a.end(), altri.begin(), altri.end());
+      std::vector<std::string> v;
+      for (const auto& r : righe_di(autori(a).out)) v.push_back(r.substr(0, r.find(" at ")));
+      return v;
+    };
+    EXPECT_EQ(indici({}), soli) << tipo;
+    EXPECT_EQ(indici({"--tunnels"}), (std::vector<std::string>{"cell 20", "cell 21", "cell 22", "cell 23"}))
+        << tipo;
+  }
+  EXPECT_EQ(autori({"inspect", "x.dat", "--tunnels"}).stato, 64);
 }
 
 TEST(Inspect, TableRow85) {

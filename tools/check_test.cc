@@ -29,9 +29,13 @@ using prova::settantotto_cartelli;
 // A station of 600 m at 4500 m (its area 4200 to 4800 m) on line 3.
 const std::string stazione_4500 = "stazione, 4500, 2, 600, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 14, 0, 0, NOME";
 
-// Train: "[generale]", the station, the records from line 4 on.
+// Train: "[generale]" with the four general records on its line (so that
+// none is missing), the station, the records from line 4 on. The clock
+// starts at 7:00:00, before every station's time.
+const std::string generale_completa =
+    "[generale], numero vetture, 8, percentuale massa frenata, 130, sabbia, 200, orologio, 7, 0, 0";
 std::vector<std::string> treno_con(const std::vector<std::string>& record) {
-  std::vector<std::string> r = {"treno di prova", "[generale]", stazione_4500};
+  std::vector<std::string> r = {"treno di prova", generale_completa, stazione_4500};
   r.insert(r.end(), record.begin(), record.end());
   r.push_back("     [fine]");
   return r;
@@ -255,13 +259,33 @@ INSTANTIATE_TEST_SUITE_P(
               "maximum-speed indicator of line 6 of the line description",
               "1 error, 0 warnings"},
              1},
-        // The second area begins at 5000 - 300 = 4700, and 4700 - 350 < 4800.
+        // The second area begins at 5000 - 300 = 4700, and 4700 - 350 < 4800;
+        // it must begin at 4800 + 350 = 5150 or later.
+        caso{"c22_stations_overlap",
+             linea_pulita,
+             treno_con({"stazione, 5000, 2, 600, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 15, 0, 0, SECONDA"}),
+             {"{T}:4:1: error: code 22: station SECONDA at 5000 m (area 4700 to 5300 m) is too near the "
+              "station "
+              "NOME at 4500 m (area 4200 to 4800 m) of line 3: its area must begin at least 350 m after the "
+              "other's end, at 5150 m or later",
+              "1 error, 0 warnings"},
+             1},
+        // Type 6 runs from 3000 - 400 = 2600 to 3000 + 150 = 3150.
+        caso{"c22_stations_out_of_order",
+             linea_pulita,
+             treno_con({"stazione, 3000, 6, 400, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 15, 0, 0, PRIMA"}),
+             {"{T}:4:1: error: code 22: station PRIMA at 3000 m (area 2600 to 3150 m) is out of order: it "
+              "comes "
+              "after the station NOME at 4500 m (area 4200 to 4800 m) of line 3; stations are listed in the "
+              "order of travel",
+              "1 error, 0 warnings"},
+             1},
         caso{
-            "c22_stations_overlap",
+            "c22_station_repeated",
             linea_pulita,
-            treno_con({"stazione, 5000, 2, 600, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 15, 0, 0, SECONDA"}),
-            {"{T}:4:1: error: code 22: station at 5000 m: its area begins less than 350 m after the previous "
-             "station's ends",
+            treno_con({stazione_4500}),
+            {"{T}:4:1: error: code 22: station NOME at 4500 m (area 4200 to 4800 m) repeats the station NOME "
+             "at 4500 m (area 4200 to 4800 m) of line 3; each station is listed once",
              "1 error, 0 warnings"},
             1},
         // The area ends at 0 + 200/2 = 100: 100/50 - 1 = 1.
@@ -277,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(
              treno_con({"sabbia, 40000"}),
              {"{T}:4:9: error: code 25: field 1 of 'sabbia' (sand): 40000 is out of range; allowed: a whole "
               "number from -32768 to 32767",
-              "1 error, 0 warnings"},
+              "1 error, 0 warnings; the files would be incomplete: the build stops at line 4 of {T}"},
              1},
         caso{"c25_not_a_number",
              linea_pulita,
@@ -285,7 +309,7 @@ INSTANTIATE_TEST_SUITE_P(
              {"{T}:4:17: error: code 25: field 2 of 'velocita' (speed, km/h): \"9O\" is not a number; "
               "allowed: a "
               "whole number from -2147483648 to 2147483647",
-              "1 error, 0 warnings"},
+              "1 error, 0 warnings; the files would be incomplete: the build stops at line 4 of {T}"},
              1},
         caso{"c25_negative_length",
              linea_generale({"lunghezza percorso, -5"}),
@@ -296,12 +320,13 @@ INSTANTIATE_TEST_SUITE_P(
              linea_con({"\"senza fine, 3"}),
              treno_pulito,
              {"{L}:6:1: error: code 25: a token: it begins with '\"' and has no closing '\"'",
-              "1 error, 0 warnings"},
+              "1 error, 0 warnings; the files would be incomplete: the build stops at line 6 of {L}"},
              1},
         caso{"c25_train_missing",
              linea_pulita,
              treno_pulito,
-             {"{T}: error: code 25: the train description does not exist", "1 error, 0 warnings"},
+             {"{T}: error: code 25: the train description does not exist",
+              "1 error, 0 warnings; the files would be incomplete: the build stops before it reads {T}"},
              1,
              false,
              true},
@@ -377,7 +402,7 @@ INSTANTIATE_TEST_SUITE_P(
               // for on the next line, which is the next record.
               "{L}:6:1: error: code 25: the tunnel on this line has none of its 3 fields; field 1 of "
               "'montagna' (tunnel start, m) was looked for on line 7, \"montagna\"",
-              "1 error, 1 warning"},
+              "1 error, 1 warning; the files would be incomplete: the build stops at line 6 of {L}"},
              1},
         caso{"hash_and_slashes",
              linea_con({"# pendenza, 3000, 1"}),
@@ -407,17 +432,29 @@ INSTANTIATE_TEST_SUITE_P(
         caso{"train_without_station",
              linea_pulita,
              {"treno di prova", "[generale]", "velocita, 0, 100"},
-             {"{T}: warning: the train has no station", "0 errors, 1 warning"},
+             // The table starts cleared, so each missing record leaves 0.
+             {"{T}: warning: the train has no station",
+              "{T}: warning: the train has no coach count record ('numero vetture, 8' in its general "
+              "section): "
+              "the build takes 0 coaches",
+              "{T}: warning: the train has no braked mass record ('percentuale massa frenata, 130' in its "
+              "general section): the build takes a braked mass of 0 percent",
+              "{T}: warning: the train has no sand record ('sabbia, 200' in its general section): the build "
+              "takes no sand (0)",
+              "{T}: warning: the train has no clock record ('orologio, 13, 53, 30' in its general section): "
+              "the "
+              "build takes a clock of 0:00:00",
+              "0 errors, 5 warnings"},
              0},
         // 200 + 100 = 300 keeps 300 - 256 = 44, which means 44 - 100 = -56.
         caso{"gradient_wraps",
              linea_con({"pendenza, 500, 200"}),
              treno_pulito,
-             {"{L}:6:1: warning: field 2 of 'pendenza' (gradient, per mille): 200 is stored as -56: one byte "
+             {"{L}:6:1: error: field 2 of 'pendenza' (gradient, per mille): 200 is stored as -56: one byte "
               "holds "
               "the gradient plus 100, so only -100 to 155 is kept",
-              "0 errors, 1 warning"},
-             0},
+              "1 error, 0 warnings"},
+             1},
         // round(112 / 5) = 22 steps of 5.
         caso{"speed_rounded",
              linea_pulita,
@@ -431,11 +468,11 @@ INSTANTIATE_TEST_SUITE_P(
         caso{"signal_mark_wraps",
              linea_pulita,
              treno_con({"segnale, 2000, 9, 0, 1, 0, 0, 1, 0, 0, 0, 0"}),
-             {"{T}:4:1: warning: the warning marks of this signal, 10 x (3 x left kind + right kind) + 4 = "
+             {"{T}:4:1: error: the warning marks of this signal, 10 x (3 x left kind + right kind) + 4 = "
               "284, are "
               "stored as 28: one byte holds 0 to 255",
-              "0 errors, 1 warning"},
-             0},
+              "1 error, 0 warnings"},
+             1},
         // The name begins after 64 characters.
         caso{"name_cut_at_comma",
              linea_pulita,
@@ -517,6 +554,153 @@ INSTANTIATE_TEST_SUITE_P(
               "ignored",
               "0 errors, 1 warning"},
              0}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
+// What the build takes without a word, and an author hardly means.
+INSTANTIATE_TEST_SUITE_P(
+    Silenzi, Verifica,
+    ::testing::Values(
+        // 'destra' holds an 's', so the build bends it left; 'left' holds none.
+        caso{
+            "curve_right_read_left",
+            linea_con({"curva destra 2, 1000, 300"}),
+            treno_pulito,
+            {"{L}:6:1: warning: curve keyword \"curva destra 2\" says 'destra' but is read as a curve to the "
+             "left: an 's' anywhere in the keyword turns a curve left, and 'destra' holds one; write 'd' for "
+             "right, as in 'curva 3 d'",
+             "0 errors, 1 warning"},
+            0},
+        caso{"curve_left_read_right",
+             linea_con({"curva left 2, 1000, 300"}),
+             treno_pulito,
+             {"{L}:6:1: warning: curve keyword \"curva left 2\" says 'left' but is read as a curve to the "
+              "right: only an 's' in the keyword turns a curve left; write 's' for left, as in 'curva 3 s'",
+              "0 errors, 1 warning"},
+             0},
+        // The fixture's station is at 14:00:00; 6000 - 300 = 5700 leaves its
+        // area far enough from 4800.
+        caso{"station_times_out_of_order",
+             linea_pulita,
+             treno_con({"stazione, 6000, 2, 600, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 13, 59, 30, SECONDA"}),
+             {"{T}:4:1: warning: station SECONDA at 13:59:30 comes after the station NOME of line 3 at "
+              "14:00:00: "
+              "times out of order; a station's time follows the one before it",
+              "0 errors, 1 warning"},
+             0},
+        // The fixture's clock starts at 7:00:00 on line 2.
+        caso{"station_before_the_clock",
+             linea_pulita,
+             {"treno di prova", generale_completa,
+              "stazione, 4500, 2, 600, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 6, 30, 0, PRESTO"},
+             {"{T}:3:1: warning: station PRESTO at 6:30:00 is before the clock's start, 7:00:00 on line 2: "
+              "the "
+              "train starts at the clock's time",
+              "0 errors, 1 warning"},
+             0},
+        caso{"sand_missing",
+             linea_pulita,
+             {"treno di prova",
+              "[generale], numero vetture, 8, percentuale massa frenata, 130, orologio, 7, 0, 0",
+              stazione_4500},
+             {"{T}: warning: the train has no sand record ('sabbia, 200' in its general section): the build "
+              "takes no sand (0)",
+              "0 errors, 1 warning"},
+             0},
+        // round(1030 / 50) = round(20.6) = 21, which begins at 1050 m;
+        // "pendenza, " is 10 characters.
+        caso{
+            "gradient_inside_a_cell",
+            linea_con({"pendenza, 1030, 3"}),
+            treno_pulito,
+            {"{L}:6:11: note: gradient at 1030 m: not a multiple of 50, it starts at cell round(1030 / 50) = "
+             "21, at 1050 m",
+             "0 errors, 0 warnings, 1 note"},
+            0},
+        // round(20.5) = 20, the even one; "velocita, " is 10 characters.
+        caso{"speed_halfway",
+             linea_pulita,
+             treno_con({"velocita, 1025, 100"}),
+             {"{T}:4:11: note: speed limit at 1025 m: not a multiple of 50, it starts at cell round(1025 / "
+              "50) = "
+              "20 (halfway: to the even cell), at 1000 m",
+              "0 errors, 0 warnings, 1 note"},
+             0},
+        // round(4020 / 50 - 1) = round(79.4) = 79, which ends at 80 * 50;
+        // "montagna, 3000, " is 16 characters.
+        caso{"tunnel_end_inside_a_cell",
+             linea_con({"montagna, 3000, 4020, 1"}),
+             treno_pulito,
+             {"{L}:6:17: note: tunnel end at 4020 m: not a multiple of 50, the tunnel's last cell is "
+              "round(4020 "
+              "/ 50 - 1) = 79, so it ends at 4000 m",
+              "0 errors, 0 warnings, 1 note"},
+             0},
+        caso{"signals_out_of_order",
+             linea_pulita,
+             treno_con({segnale(3000), segnale(2000)}),
+             {"{T}:5:1: warning: signal at 2000 m comes after the signal at 3000 m of line 4: signals out of "
+              "order; list them in the order of travel",
+              "0 errors, 1 warning"},
+             0},
+        // 40000 - 65536 = -25536.
+        caso{"code_wraps",
+             linea_pulita,
+             treno_con({"abbattimento codice, 3000, 40000"}),
+             {"{T}:4:1: error: field 2 of 'abbattimento' (value): 40000 is stored as -25536: 16 bits hold "
+              "-32768 "
+              "to 32767",
+              "1 error, 0 warnings"},
+             1},
+        // "velocita, 1000," is 15 characters: the tab is the 16th.
+        caso{"tab_between_fields",
+             linea_pulita,
+             treno_con({"velocita, 1000,\t100"}),
+             {"{T}:4:16: error: code 25: field 2 of 'velocita' (speed, km/h): \"\\x09100\" is not a number: "
+              "it "
+              "holds a tab, which the reader does not drop as it drops blanks; fields are separated by "
+              "commas, "
+              "with blanks around them if wanted; allowed: a whole number from -2147483648 to 2147483647",
+              "1 error, 0 warnings; the files would be incomplete: the build stops at line 4 of {T}"},
+             1},
+        // "pendenza, 1000, 12," is 19 characters.
+        caso{"decimal_comma",
+             linea_con({"pendenza, 1000, 12,5"}),
+             treno_pulito,
+             {"{L}:6:20: warning: extra field \"5\" after the 2 fields of 'pendenza': it is read as a "
+              "keyword and "
+              "ignored; \"12,5\" is read as two fields, 12 and 5: a comma always ends a field, so a fraction "
+              "is "
+              "written with a point, 12.5",
+              "0 errors, 1 warning"},
+             0},
+        // "orologio, " is 10 characters.
+        caso{
+            "clock_as_one_field",
+            linea_pulita,
+            treno_con({"orologio, 7:30:00"}),
+            {"{T}:4:11: error: code 25: field 1 of 'orologio' (hours, h): \"7:30:00\" is not a number: a "
+             "time "
+             "is written as three fields, hours, minutes and seconds: 7, 30, 0; allowed: a whole number from "
+             "-32768 to 32767",
+             "1 error, 0 warnings; the files would be incomplete: the build stops at line 4 of {T}"},
+            1},
+        // Too long to be a time: said as any malformed number.
+        caso{"clock_too_long_to_be_a_time",
+             linea_pulita,
+             treno_con({"orologio, 99999999999999999999:1"}),
+             {"{T}:4:11: error: code 25: field 1 of 'orologio' (hours, h): \"99999999999999999999:1\" is not "
+              "a "
+              "number; allowed: a whole number from -32768 to 32767",
+              "1 error, 0 warnings; the files would be incomplete: the build stops at line 4 of {T}"},
+             1},
+        caso{"position_with_its_unit",
+             linea_pulita,
+             treno_con({"velocita, 400m, 100"}),
+             {"{T}:4:11: error: code 25: field 1 of 'velocita' (position, m): \"400m\" is not a number: drop "
+              "the "
+              "unit \"m\" and write 400; allowed: a whole number from -2147483648 to 2147483647",
+              "1 error, 0 warnings; the files would be incomplete: the build stops at line 4 of {T}"},
+             1}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 INSTANTIATE_TEST_SUITE_P(

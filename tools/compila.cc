@@ -142,6 +142,15 @@ int riporta(const esito_compile& e, bool json) {
               << std::endl;
   } else if (std::string riga = riga_diagnostica(e); !riga.empty()) {
     std::cerr << riga << std::endl;
+    // A code 25 ends the compilers where it happens, and the files written
+    // after it hold nothing of the rest.
+    if (e.codice == 25 && e.stato == stato_con_codice) {
+      std::cerr << "note: the files are incomplete: the build stopped ";
+      if (e.riga_colonna)
+        std::cerr << "at line " << e.riga_colonna->riga << " of " << e.file_sorgente << std::endl;
+      else
+        std::cerr << "before it read " << e.file_sorgente << std::endl;
+    }
     // The build names one code; check goes on past it.
     if (!e.sistema) std::cerr << "note: run 'autori check' to see every problem" << std::endl;
   }

@@ -36,7 +36,8 @@ int esegui(const opzioni& o) {
   } catch (const std::system_error& err) {
     return errore("autori", err.what());
   }
-  std::vector<reperto> tutti = verifica(in);
+  esito_verifica esito = verifica_completa(in);
+  std::vector<reperto>& tutti = esito.reperti;
   const bool troppi = tutti.size() > massimo_reperti;
   if (troppi) tutti.resize(massimo_reperti);
 
@@ -70,6 +71,16 @@ int esegui(const opzioni& o) {
                 << "\n";
     std::string riepilogo = conta(errori, "error") + ", " + conta(avvisi, "warning");
     if (note > 0) riepilogo += ", " + conta(note, "note");
+    if (esito.incompleto) {
+      const std::optional<std::string>& testo = esito.incompleto->documento == 1 ? in.linea : in.treno;
+      const std::string& file = esito.incompleto->documento == 1 ? o.linea : o.treno;
+      riepilogo += "; the files would be incomplete: the build stops ";
+      if (esito.incompleto->offset && testo)
+        riepilogo +=
+            "at line " + std::to_string(riga_colonna(*testo, *esito.incompleto->offset).riga) + " of " + file;
+      else
+        riepilogo += "before it reads " + file;
+    }
     std::cerr << riepilogo << std::endl;
   }
   return errori > 0 || (o.werror && avvisi > 0) ? stato_senza_file : stato_pulito;
@@ -89,9 +100,11 @@ comando aggiungi_check(CLI::App& app) {
   s->footer(
       "Reads both descriptions as the build does, in memory, and writes nothing. Each finding is\n"
       "one line on standard error, FILE:LINE:COL: error|warning|note: MESSAGE, sorted by file and\n"
-      "line, then a count. Errors are what makes the build record a code or stop; after one, the\n"
-      "record is set aside and the build runs again, so that later errors show too. Warnings are\n"
-      "what the build accepts but an author hardly means; notes are legal and maybe meant.\n"
+      "line, then a count. Errors are what makes the build record a code or stop, and a value it\n"
+      "stores as another (a wrapped byte or 16 bits); after a code, the record is set aside and\n"
+      "the build runs again, so that later errors show too. Warnings are what the build accepts\n"
+      "but an author hardly means; notes are legal and maybe meant. A build that stops with\n"
+      "code 25 and still writes its files is named in the count: those files are incomplete.\n"
       "At most the first 100 findings are shown.\n"
       "\n"
       "Exit status: 0 no error (with --werror: no warning either); 1 otherwise; 64 bad arguments.");

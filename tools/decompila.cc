@@ -36,13 +36,13 @@ std::string unisci(const std::vector<std::string>& righe) {
   return s;
 }
 
-// A text field the reader gives back as it stands: quoted unless it holds a
-// quote itself; then it must not need quoting.
+// A text field the reader gives back as it stands: as written when it needs
+// no quotes, as an author writes it; else quoted, unless it holds a quote.
 std::optional<std::string> campo_testo(const std::string& t) {
-  if (t.find('"') == std::string::npos) return "\"" + t + "\"";
-  bool semplice = !t.empty() && t.front() != ' ' && t.back() != ' ' && t.front() != '"' &&
-                  t.find_first_of(",\r\n") == std::string::npos;
+  const bool semplice = !t.empty() && t.front() != ' ' && t.back() != ' ' && t.front() != '"' &&
+                        t.find_first_of(",\r\n") == std::string::npos;
   if (semplice) return t;
+  if (t.find('"') == std::string::npos) return "\"" + t + "\"";
   return std::nullopt;
 }
 
@@ -73,6 +73,58 @@ std::vector<cambio> cambi(const std::vector<cella>& c, uint8_t cella::*campo, ui
     out.push_back({ultimo - 2, c[static_cast<size_t>(ultimo - 2)].*campo});
   return out;
 }
+
+}  // namespace
+
+// Each metre's turn from the two before it, exactly as the line compiler
+// computes it; the turns form the curve records.
+std::vector<curva_piano> curve_del_piano(const tracciato_t& p) {
+  std::vector<curva_piano> curve_;
+  const int64_t m_ultimo = p.ultimo_metro();
+  static constexpr std::array<double, 6> classi{0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
+  auto x = [&](int64_t m) { return p.at(static_cast<int32_t>(m), 0).valore; };
+  auto y = [&](int64_t m) { return p.at(static_cast<int32_t>(m), 1).valore; };
+  auto specie = [&](int64_t m) { return p.at(static_cast<int32_t>(m), 0).specie; };
+  int64_t inizio = -1;
+  int classe = 0;  // signed: + right (d), - left (s)
+  auto chiudi = [&](int64_t fine) {
+    if (classe != 0) curve_.push_back({inizio - 1, fine - inizio + 1, classe});
+    classe = 0;
+  };
+  for (int64_t m = 2; m <= m_ultimo; ++m) {
+    if (specie(m) != specie_elemento::reale ||
+        p.at(static_cast<int32_t>(m), 1).specie != specie_elemento::reale ||
+        specie(m - 1) == specie_elemento::vuoto || specie(m - 2) == specie_elemento::vuoto) {
+      chiudi(m - 1);
+      continue;
+    }
+    const double dx = x(m - 1) - x(m - 2);
+    const double dy = y(m - 1) - y(m - 2);
+    int trovata = 99;
+    for (int c = -6; c <= 6 && trovata == 99; ++c) {
+      double ex = dx, ey = dy;
+      if (c != 0) {
+        const double k = c > 0 ? classi[static_cast<size_t>(c - 1)] : -classi[static_cast<size_t>(-c - 1)];
+        ex = dx + k * dy;
+        ey = dy - k * dx;
+      }
+      if (x(m - 1) + ex == x(m) && y(m - 1) + ey == y(m)) trovata = c;
+    }
+    if (trovata == 99) {
+      chiudi(m - 1);
+      continue;
+    }
+    if (trovata != classe) {
+      chiudi(m - 1);
+      classe = trovata;
+      inizio = m;
+    }
+  }
+  chiudi(m_ultimo);
+  return curve_;
+}
+
+namespace {
 
 class decompilatore {
  public:
@@ -111,33 +163,40 @@ class decompilatore {
 
   void linea_generale() {
     generale_.push_back("lunghezza percorso, " + n(tab_[riga_lunghezza].fine));
-    // Rows 81 to 83 in the order that the ordering turns into the file's.
-    const char* nomi[3] = {"tre", "due", "uno"};
-    bool qualcuna = false;
+    // Only the sections that change a byte, named from 'uno' on: the rows
+    // that are not all zero, given to the names in an order whose ordering
+    // gives the file's rows; all three when no such order exists.
+    std::vector<int> piene;
     for (int r = 81; r <= 83; ++r) {
       const riga_scenario& x = tab_[static_cast<size_t>(r)];
-      qualcuna = qualcuna || x.inizio != 0 || x.fine != 0 || x.posizione_stazione != 0;
+      if (x.inizio != 0 || x.fine != 0 || x.posizione_stazione != 0) piene.push_back(r);
     }
-    if (qualcuna) {
-      std::array<int, 3> ordine{0, 1, 2};
-      std::array<int, 3> trovato = ordine;
-      do {
-        if (ordina_come_file(ordine)) {
-          trovato = ordine;
-          break;
-        }
-      } while (std::next_permutation(ordine.begin(), ordine.end()));
-      for (int i = 0; i < 3; ++i) {
-        const riga_scenario& x = tab_[static_cast<size_t>(81 + trovato[static_cast<size_t>(i)])];
+    if (!piene.empty()) {
+      std::vector<int> scelta;
+      for (std::vector<int> righe : {piene, std::vector<int>{81, 82, 83}}) {
+        std::sort(righe.begin(), righe.end());
+        do {
+          if (ordina_come_file(righe)) {
+            scelta = righe;
+            break;
+          }
+        } while (std::next_permutation(righe.begin(), righe.end()));
+        if (!scelta.empty()) break;
+      }
+      if (scelta.empty()) scelta = {81, 82, 83};
+      const char* nomi[3] = {"uno", "due", "tre"};
+      for (size_t i = 0; i < scelta.size(); ++i) {
+        const riga_scenario& x = tab_[static_cast<size_t>(scelta[i])];
         generale_.push_back(std::string("progressiva chilometrica ") + nomi[i] + ", " + n(x.inizio) + ", " +
                             n(x.posizione_stazione == 1 ? int64_t{x.fine} - 100 : x.fine) + ", " +
                             n(x.posizione_stazione));
       }
     }
     const riga_scenario& id = tab_[riga_identita];
-    generale_.push_back("sfondo uno, " + n(id.inizio));
-    generale_.push_back("sfondo due, " + n(id.posizione_stazione));
-    generale_.push_back("sfondo tre, " + n(id.fine));
+    // A scenery value of 0 is what the cleared table holds already.
+    if (id.inizio != 0) generale_.push_back("sfondo uno, " + n(id.inizio));
+    if (id.posizione_stazione != 0) generale_.push_back("sfondo due, " + n(id.posizione_stazione));
+    if (id.fine != 0) generale_.push_back("sfondo tre, " + n(id.fine));
     const riga_scenario& t = tab_[riga_treno];
     if (t.inizio != 0 || t.fine != 0 || t.posizione_stazione != 0) {
       const char* codici = t.posizione_stazione == 4 ? "4" : "9";
@@ -146,14 +205,15 @@ class decompilatore {
     }
   }
 
-  // Whether the file's rows 81 to 83, read in this order, come out of the
-  // ordering as the file holds them.
-  bool ordina_come_file(const std::array<int, 3>& ordine) const {
+  // Whether the file's rows, given to 'uno', 'due' and 'tre' in this order
+  // (the rest none), come out of the ordering as the file holds them.
+  bool ordina_come_file(const std::vector<int>& righe) const {
     costruzione c("scenario", id_, numero_);
-    for (int i = 0; i < 3; ++i) {
-      riga_scenario x = tab_[static_cast<size_t>(81 + ordine[static_cast<size_t>(i)])];
+    // 'uno' is read into row 83, 'due' into 82, 'tre' into 81.
+    for (size_t i = 0; i < righe.size(); ++i) {
+      riga_scenario x = tab_[static_cast<size_t>(righe[i])];
       if (x.posizione_stazione == 1) x.fine = static_cast<int32_t>(int64_t{x.fine} - 100);
-      c.tabella_scenario[static_cast<size_t>(81 + i)] = x;
+      c.tabella_scenario[83 - i] = x;
     }
     try {
       progressive_ordina(c);
@@ -177,53 +237,10 @@ class decompilatore {
     indicatori_e_cartelli();
   }
 
-  // Each metre's turn from the two before it, exactly as the line compiler
-  // computes it; the turns form the curve records.
   void curve() {
-    const tracciato_t& p = *piano_;
-    const int64_t m_ultimo = p.ultimo_metro();
-    static constexpr std::array<double, 6> classi{0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
-    auto x = [&](int64_t m) { return p.at(static_cast<int32_t>(m), 0).valore; };
-    auto y = [&](int64_t m) { return p.at(static_cast<int32_t>(m), 1).valore; };
-    auto specie = [&](int64_t m) { return p.at(static_cast<int32_t>(m), 0).specie; };
-    int64_t inizio = -1;
-    int classe = 0;  // signed: + right (d), - left (s)
-    auto chiudi = [&](int64_t fine) {
-      if (classe != 0)
-        curve_.push_back(std::string("curva") + (classe > 0 ? "d" : "s") + n(std::abs(classe)) + ", " +
-                         n(inizio - 1) + ", " + n(fine - inizio + 1));
-      classe = 0;
-    };
-    for (int64_t m = 2; m <= m_ultimo; ++m) {
-      if (specie(m) != specie_elemento::reale ||
-          p.at(static_cast<int32_t>(m), 1).specie != specie_elemento::reale ||
-          specie(m - 1) == specie_elemento::vuoto || specie(m - 2) == specie_elemento::vuoto) {
-        chiudi(m - 1);
-        continue;
-      }
-      const double dx = x(m - 1) - x(m - 2);
-      const double dy = y(m - 1) - y(m - 2);
-      int trovata = 99;
-      for (int c = -6; c <= 6 && trovata == 99; ++c) {
-        double ex = dx, ey = dy;
-        if (c != 0) {
-          const double k = c > 0 ? classi[static_cast<size_t>(c - 1)] : -classi[static_cast<size_t>(-c - 1)];
-          ex = dx + k * dy;
-          ey = dy - k * dx;
-        }
-        if (x(m - 1) + ex == x(m) && y(m - 1) + ey == y(m)) trovata = c;
-      }
-      if (trovata == 99) {
-        chiudi(m - 1);
-        continue;
-      }
-      if (trovata != classe) {
-        chiudi(m - 1);
-        classe = trovata;
-        inizio = m;
-      }
-    }
-    chiudi(m_ultimo);
+    for (const curva_piano& c : curve_del_piano(*piano_))
+      curve_.push_back(std::string("curva") + (c.classe > 0 ? "d" : "s") + n(std::abs(c.classe)) + ", " +
+                       n(c.inizio) + ", " + n(c.lunghezza));
   }
 
   // The lit tunnels' light pattern restarts with each record: a run of one
@@ -506,8 +523,10 @@ class decompilatore {
     };
     sezione("[pendenze]", pendenze_);
     sezione("[curve]", curve_);
-    sezione("[montagne]", gallerie_);
+    // The shipped line's order and headers: its indicators stand under
+    // [cartelli] and its signs under [indicazioni].
     sezione("[cartelli]", indicatori_);
+    sezione("[montagne]", gallerie_);
     sezione("[indicazioni]", cartelli_);
     r.push_back("[fine]");
     r.push_back("                ");
@@ -538,8 +557,12 @@ class decompilatore {
       ultimo_tipo = v.stazione;
       r.push_back(v.testo);
     }
+    // In position order, as an author lists them.
     std::vector<std::string> codici = tagli_fissi_;
     codici.insert(codici.end(), tagli.begin(), tagli.end());
+    auto posizione = [](const std::string& r) { return std::stoll(r.substr(r.find(',') + 1)); };
+    std::stable_sort(codici.begin(), codici.end(),
+                     [&](const std::string& a, const std::string& b) { return posizione(a) < posizione(b); });
     sezione("[codici]", codici);
     r.push_back("");
     r.push_back("     [fine]");

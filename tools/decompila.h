@@ -37,6 +37,14 @@ struct decompilazione {
   file_scenario ricostruiti;
 };
 
+// A curve record as the plan holds it: its class signed, + right, - left.
+struct curva_piano {
+  int64_t inizio;
+  int64_t lunghezza;
+  int classe;
+};
+std::vector<curva_piano> curve_del_piano(const tracciato_t& piano);
+
 ricompilato ricompila(const std::string& linea, const std::string& treno, const std::string& identificativo,
                       const std::string& numero_treno, bool con_piano);
 

@@ -22,7 +22,22 @@ struct opzioni {
   std::string numero_treno;
   std::string uscita;
   bool json = false;
+  bool crlf = false;
 };
+
+// The descriptions come out with CR LF, as the simulator's own; an author's
+// editor gets the host's line ends unless asked.
+std::string fine_righe(const std::string& testo, bool crlf) {
+#ifdef _WIN32
+  crlf = true;
+#endif
+  if (crlf) return testo;
+  std::string s;
+  s.reserve(testo.size());
+  for (size_t i = 0; i < testo.size(); ++i)
+    if (!(testo[i] == '\r' && i + 1 < testo.size() && testo[i + 1] == '\n')) s += testo[i];
+  return s;
+}
 
 // The identity from the one table file in the folder, when none is given.
 bool identita_dalla_cartella(const fs::path& cartella, std::string& id, std::string& numero,
@@ -77,8 +92,8 @@ int esegui(const opzioni& o) {
   std::vector<std::string> scritti;
   try {
     fs::create_directories(o.uscita);
-    sostituisci_file(nomi::descrizione_linea(fuori), d.linea);
-    sostituisci_file(nomi::descrizione_treno(fuori), d.treno);
+    sostituisci_file(nomi::descrizione_linea(fuori), fine_righe(d.linea, o.crlf));
+    sostituisci_file(nomi::descrizione_treno(fuori), fine_righe(d.treno, o.crlf));
     scritti = {nomi::descrizione_linea(fuori).string(), nomi::descrizione_treno(fuori).string()};
   } catch (const std::system_error& e) {
     return errore(o.uscita, e.what());
@@ -109,7 +124,12 @@ comando aggiungi_decompile(CLI::App& app) {
   s->add_option("--out", o->uscita, "Folder for ID_linea.txt and ID_NUMBER-.txt (created if missing)")
       ->required();
   s->add_flag("--json", o->json, "Print the outcome as one JSON object on standard output");
+  s->add_flag("--crlf", o->crlf, "End the lines with CR LF, as the shipped documents do (always on Windows)");
   s->footer(
+      "The descriptions are laid out as the shipped ones: their sections in the same order, every\n"
+      "record under the header the shipped documents give its kind, code cuts in position order,\n"
+      "only the chainage sections that change a byte (named from 'uno' on), names without quotes\n"
+      "unless they need them. Lines end as the host's (LF, CR LF on Windows) unless --crlf.\n"
       "The descriptions are checked by compiling them again in memory with the same identity (and\n"
       "--no-plan when DIR holds no ID_linea.dat): every cell, row or metre the build would not give\n"
       "back is named on standard error, 'FILE: cell N: ...'.\n"

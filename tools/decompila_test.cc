@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 
 #include "aiuti_prova.h"
@@ -56,6 +58,133 @@ TEST(Decompila, LoScenarioSpeditoTornaUgualeConESenzaPiano) {
     const autori::ricompilato s = spedito(piano);
     ASSERT_EQ(s.codice, 0);
     andata_e_ritorno(s.file, piano, piano ? "shipped" : "shipped, no plan");
+  }
+}
+
+// A description as an author reads it: from "[generale]" on, each record
+// (blanks around commas dropped, comment lines left out) under its header.
+struct riga_letta {
+  std::string sezione;
+  std::string record;
+};
+std::vector<riga_letta> leggi_record(const std::string& testo) {
+  std::vector<riga_letta> out;
+  std::string sezione;
+  std::istringstream in(testo);
+  for (std::string r; std::getline(in, r);) {
+    if (!r.empty() && r.back() == '\r') r.pop_back();
+    std::string s;
+    for (size_t i = 0; i < r.size(); ++i) {
+      if (r[i] == ',') {
+        while (!s.empty() && s.back() == ' ') s.pop_back();
+        s += ',';
+        while (i + 1 < r.size() && r[i + 1] == ' ') ++i;
+      } else if (r[i] != ' ' || (!s.empty() && s.back() != ' ')) {
+        s += r[i];
+      }
+    }
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    if (s.empty() || s[0] == '-') continue;
+    if (s[0] == '[') {
+      sezione = s;
+      continue;
+    }
+    if (!sezione.empty()) out.push_back({sezione, s});
+  }
+  return out;
+}
+std::vector<std::string> sezioni_di(const std::string& testo) {
+  std::vector<std::string> out;
+  std::istringstream in(testo);
+  for (std::string r; std::getline(in, r);) {
+    const size_t a = r.find_first_not_of(' ');
+    if (a != std::string::npos && r[a] == '[') out.push_back(r.substr(a, r.find(']') - a + 1));
+  }
+  return out;
+}
+std::vector<std::string> in_sezione(const std::vector<riga_letta>& v, const std::string& sezione) {
+  std::vector<std::string> out;
+  for (const riga_letta& r : v)
+    if (r.sezione == sezione) out.push_back(r.record);
+  return out;
+}
+// The record's kind: its keyword field, with the spellings the build takes
+// alike made one.
+std::string specie(const std::string& record) {
+  std::string k = record.substr(0, record.find(','));
+  for (const char* p : {"velocita", "curva", "cartello", "progressiva", "sfondo", "ripetizione"})
+    if (k.rfind(p, 0) == 0) return p;
+  return k;
+}
+
+// The shipped documents come back as written: the same sections in the same
+// order, each record under its kind's header, the stations, signals, code
+// cuts, adhesions and chainage sections record for record.
+TEST(Decompila, LoScenarioSpeditoTornaComeScritto) {
+  const autori::ricompilato s = spedito(true);
+  ASSERT_EQ(s.codice, 0);
+  const autori::decompilazione d = decompila(s.file);
+  for (const auto& [scritto, ritorno] :
+       {std::pair{linea_spedita(), d.linea}, std::pair{treno_spedito(), d.treno}}) {
+    EXPECT_EQ(sezioni_di(ritorno), sezioni_di(scritto));
+    const std::vector<riga_letta> a = leggi_record(scritto), b = leggi_record(ritorno);
+    std::map<std::string, std::set<std::string>> dove;
+    for (const riga_letta& r : a) dove[specie(r.record)].insert(r.sezione);
+    for (const riga_letta& r : b)
+      EXPECT_TRUE(dove[specie(r.record)].contains(r.sezione)) << r.sezione << ": " << r.record;
+    for (const char* sezione : {"[stazioni]", "[segnali]", "[codici]", "[aderenze]"})
+      EXPECT_EQ(in_sezione(b, sezione), in_sezione(a, sezione)) << sezione;
+    std::vector<std::string> progressive_a, progressive_b;
+    for (const std::string& r : in_sezione(a, "[generale]"))
+      if (specie(r) == "progressiva") progressive_a.push_back(r);
+    for (const std::string& r : in_sezione(b, "[generale]"))
+      if (specie(r) == "progressiva") progressive_b.push_back(r);
+    EXPECT_EQ(progressive_b, progressive_a);
+  }
+  // Both end as the shipped ones do: a last line after "[fine]" that the
+  // build reads to, and no other.
+  EXPECT_TRUE(d.linea.ends_with("\r\n[fine]\r\n                \r\n"));
+  EXPECT_TRUE(d.treno.ends_with("\r\n\r\n     [fine]\r\n"));
+}
+
+// Only the chainage sections that change a byte come back, named from 'uno';
+// code cuts in position order, whatever order they were written in.
+TEST(Decompila, SoloLeProgressiveCheContanoECodiciInOrdine) {
+  struct caso {
+    std::vector<std::string> generale;
+    std::vector<std::string> attese;
+  };
+  const std::vector<caso> casi = {
+      {{"lunghezza percorso, 10000", "progressiva chilometrica uno, 1000, 50, 0"},
+       {"progressiva chilometrica uno,1000,50,0"}},
+      // Named 'tre' alone, it is one section all the same.
+      {{"lunghezza percorso, 10000", "progressiva chilometrica tre, 1000, 50, 1"},
+       {"progressiva chilometrica uno,1000,50,1"}},
+      // The later start is read first, as 'uno'.
+      {{"lunghezza percorso, 10000", "progressiva chilometrica due, 2000, 100, 0",
+        "progressiva chilometrica tre, 6000, -50, 0"},
+       {"progressiva chilometrica uno,6000,-50,0", "progressiva chilometrica due,2000,100,0"}},
+      {{"lunghezza percorso, 10000"}, {}},
+  };
+  for (const caso& k : casi) {
+    std::vector<std::string> linea = prova::linea_generale(k.generale);
+    linea.insert(linea.end(), {"[pendenze]", "pendenza, 500, 2", "[fine]", "                "});
+    const std::vector<std::string> treno =
+        prova::treno_con({"abbattimento codice, 7000, 270", "abbattimento codice, 3000, 0",
+                          "abbattimento codice, 5000, 180", "[fine]", "  "});
+    const autori::ricompilato s = ricompila(prova::righe_crlf(linea), prova::righe_crlf(treno),
+                                            identificativo_scenario, numero_treno_scenario, false);
+    ASSERT_EQ(s.codice, 0);
+    andata_e_ritorno(s.file, false, k.generale.back());
+    const autori::decompilazione d = decompila(s.file);
+    std::vector<std::string> progressive;
+    for (const std::string& r : in_sezione(leggi_record(d.linea), "[generale]"))
+      if (specie(r) == "progressiva") progressive.push_back(r);
+    EXPECT_EQ(progressive, k.attese) << d.linea;
+    EXPECT_EQ(in_sezione(leggi_record(d.treno), "[codici]"),
+              (std::vector<std::string>{"abbattimento codice,3000,0", "abbattimento codice,5000,180",
+                                        "abbattimento codice,7000,270"}))
+        << d.treno;
   }
 }
 
@@ -242,6 +371,16 @@ TEST(Decompila, IlComandoScriveLeDescrizioniCheLaBuildLegge) {
   const auto u = prova::autori({"decompile", dir.percorso().string(), "--out", (dir / "fuori").string()});
   EXPECT_EQ(u.stato, 0) << u.err;
   EXPECT_EQ(u.err, "");
+  // The host's line ends, and CR LF when asked.
+  const auto crlf =
+      prova::autori({"decompile", dir.percorso().string(), "--out", (dir / "crlf").string(), "--crlf"});
+  EXPECT_EQ(crlf.stato, 0) << crlf.err;
+  for (const char* nome : {"Valmora2_linea.txt", "Valmora2_1552-.txt"}) {
+    const std::string lf = prova::leggi(dir / "fuori" / nome), cr = prova::leggi(dir / "crlf" / nome);
+    EXPECT_EQ(lf.find('\r'), std::string::npos) << nome;
+    EXPECT_EQ(conta(cr, "\r\n"), conta(cr, "\n")) << nome;
+    EXPECT_EQ(conta(cr, "\r\n"), conta(lf, "\n")) << nome;
+  }
   const auto c =
       prova::autori({"compile", (dir / "fuori" / "Valmora2_linea.txt").string(),
                      (dir / "fuori" / "Valmora2_1552-.txt").string(), "--out", (dir / "di_nuovo").string()});

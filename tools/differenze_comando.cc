@@ -110,26 +110,46 @@ int esegui(const opzioni& o) {
   if (!c.piano_solo.empty()) {
     piano = "plan: " + c.piano_solo;
   } else if (c.scarto_piano && *c.scarto_piano > 0.0) {
-    char b2[64];
-    std::snprintf(b2, sizeof b2, "%.3f", *c.scarto_piano);
-    piano = "plan: the routes lie up to " + std::string(b2) + " m apart, at metre " +
-            std::to_string(c.metro_scarto);
+    auto m = [](double v) {
+      char b2[64];
+      std::snprintf(b2, sizeof b2, "%.3f", v);
+      return std::string(b2);
+    };
+    piano = "plan: the routes part at metre " + std::to_string(c.metro_separazione.value_or(0)) +
+            ", lie up to " + m(*c.scarto_piano) + " m apart, at metre " + std::to_string(c.metro_scarto) +
+            ", and end " + m(c.scarto_fine) + " m apart, at metre " + std::to_string(c.metro_fine);
   }
   if (o.json) {
     nlohmann::ordered_json j;
     j["same"] = c.uguali();
-    j["objects"] = nlohmann::ordered_json::array();
-    for (const differenza& d : c.oggetti) {
-      nlohmann::ordered_json x;
-      x["kind"] = d.genere;
-      x["where"] = d.dove;
-      x["change"] = d.cambio;
-      x["fields"] = nlohmann::ordered_json::array();
-      for (const auto& f : d.campi)
-        x["fields"].push_back({{"name", f.nome}, {"first", f.prima}, {"second", f.dopo}});
-      j["objects"].push_back(x);
+    auto oggetti = [](const std::vector<differenza>& v) {
+      nlohmann::ordered_json a = nlohmann::ordered_json::array();
+      for (const differenza& d : v) {
+        nlohmann::ordered_json x;
+        x["kind"] = d.genere;
+        x["where"] = d.dove;
+        x["change"] = d.cambio;
+        if (d.cambio == "moved") {
+          x["from_m"] = d.da;
+          x["to_m"] = d.a;
+        }
+        x["fields"] = nlohmann::ordered_json::array();
+        for (const auto& f : d.campi)
+          x["fields"].push_back({{"name", f.nome}, {"first", f.prima}, {"second", f.dopo}});
+        a.push_back(x);
+      }
+      return a;
+    };
+    j["objects"] = oggetti(c.oggetti);
+    if (c.scarto_piano) {
+      j["plan"] = {{"largest_distance_m", *c.scarto_piano}, {"at_metre", c.metro_scarto}};
+      if (c.metro_separazione) {
+        j["plan"]["parting_metre"] = *c.metro_separazione;
+        j["plan"]["end_distance_m"] = c.scarto_fine;
+        j["plan"]["end_metre"] = c.metro_fine;
+        j["plan"]["curves"] = oggetti(c.curve);
+      }
     }
-    if (c.scarto_piano) j["plan"] = {{"largest_distance_m", *c.scarto_piano}, {"at_metre", c.metro_scarto}};
     if (!c.piano_solo.empty()) j["plan"] = c.piano_solo;
     j["table_rows"] = c.righe_tabella;
     j["exit_status"] = stato;
@@ -138,6 +158,7 @@ int esegui(const opzioni& o) {
   }
   for (const differenza& d : c.oggetti) std::cout << d.riga() << "\n";
   if (!piano.empty()) std::cout << piano << "\n";
+  for (const differenza& d : c.curve) std::cout << "plan: " << d.riga() << "\n";
   for (const std::string& r : c.righe_tabella) std::cout << "table " << r << "\n";
   std::cout.flush();
   return stato;
@@ -160,8 +181,12 @@ comando aggiungi_diff(CLI::App& app) {
   s->footer(
       "One line per station, signal, code cut, speed indicator, sign, tunnel, slowdown, gradient,\n"
       "speed or adhesion run and chainage section added, removed or changed, with the fields that\n"
-      "differ ('station AREZZO: position 198750 → 198850 m'); then the plan, as the largest distance\n"
-      "between the two routes and the metre where it lies; then the table rows that changed.\n"
+      "differ ('station AREZZO: position 198750 → 198850 m'). An object removed and one of the same\n"
+      "kind and values added within 1000 m of it read as one moved ('signal moved from 12500 m to\n"
+      "12800 m'; a tunnel or slowdown keeps its length). Then the plan: the first metre where the\n"
+      "routes part, the largest distance between them and its metre, how far apart they end, and\n"
+      "the curve records (start, class with its radius, side, length) that differ; then the table\n"
+      "rows that changed.\n"
       "Code points the finishing pass adds for slowdowns are not listed: the slowdown is.\n"
       "Exit status: 0 the same; 1 different; 2 a scenario cannot be read or built; 64 bad arguments.");
   return {s, [o] { return esegui(*o); }};

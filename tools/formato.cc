@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "diagnostica.h"
+#include "model/scenario.h"
 
 namespace autori {
 
@@ -31,6 +32,116 @@ campo_formato n8(std::string_view nome, std::string_view unita = {}) {
   return {nome, unita, intero_8, 0, 255, 0, 255};
 }
 campo_formato di_testo(std::string_view nome) { return {nome, {}, tipo_campo::testo, 0, 0, 0, 0}; }
+
+record_formato& di(std::vector<record_formato>& t, std::string_view chiave) {
+  for (record_formato& r : t)
+    if (r.chiave == chiave) return r;
+  return t.front();
+}
+
+// What the values mean and where each record lands, beside its fields.
+void spiega(std::vector<record_formato>& t) {
+  using enum regola_cella;
+  constexpr std::string_view richiesto =
+      "Required: the scenario table starts cleared, so a train without this record runs with 0 here "
+      "(`autori check` warns).";
+  di(t, "lunghezza percorso").spiega = "Required: without it the build stops with code 25.";
+  di(t, "progressiva chilometrica").campi[2] =
+      di(t, "progressiva chilometrica")
+          .campi[2]
+          .con_valori({{"0", "the difference as written"},
+                       {"1", "100 m added to the difference, after the sections are ordered by start"},
+                       {"other", "as 0"}});
+  di(t, "sfondo").campi[0] =
+      di(t, "sfondo")
+          .campi[0]
+          .con_valori(
+              {{"any",
+                "read by the simulator, not by the build: 'uno' goes to row 85's start, 'due' to its station "
+                "position, 'tre' to its end (the shipped line gives 1, 250000 and 0)"}});
+  di(t, "pendenza").regola = arrotonda;
+  di(t, "curva").spiega =
+      "Side: a curve bends right unless its keyword holds an 's' anywhere, which bends it left: write "
+      "`curvad2` or `curva 2 d` for right and `curvas2` or `curva 2 s` for left. The trap: a word that "
+      "holds an 's' reads as left whatever it says, so `curva destra 2` bends left (`autori check` warns). "
+      "A curve takes no cell: it bends the plan, metre by metre, from the metre after its start up to its "
+      "start + length.";
+  di(t, "montagna").regola = galleria;
+  di(t, "montagna").campi[2] =
+      di(t, "montagna")
+          .campi[2]
+          .con_valori(
+              {{"1, 2", "the tunnel byte of its cells, as written (the shipped tunnels are 1 and 2)"},
+               {"11, 12",
+                "the same tunnel, 1 or 2, with a light (cell type 11) in every fourth of its cells "
+                "that is free"},
+               {"3",
+                "what any tunnel record becomes within 150 m of the previous tunnel record's end; its "
+                "lights stay"},
+               {"0", "no tunnel: the cells keep a tunnel byte of 0"}});
+  di(t, "indicatori_vmax").regola = arrotonda_piu_uno;
+  record_formato& iv = di(t, "indicatori_vmax");
+  for (size_t k : {1, 2, 3, 5, 6, 7})
+    iv.campi[k] = iv.campi[k].con_valori(
+        {{"0 to 350",
+          "a speed the indicator on that side shows, in km/h (A, B, C: its three speeds, as "
+          "the simulator shows them); a multiple of 5, since the two sides are stored as one "
+          "sum, left x 20 + right / 5"}});
+  for (size_t k : {4, 8})
+    iv.campi[k] = iv.campi[k].con_valori(
+        {{"0 to 9",
+          "the stripes under that side's indicator (the shipped ones have 0, 1 or 2); stored "
+          "as left x 10 + right"}});
+  di(t, "cartello indicatore").regola = arrotonda_piu_uno;
+  for (const char* k : {"massa frenata", "vetture", "sabbia"}) di(t, k).spiega = richiesto;
+  di(t, "orologio").spiega =
+      "Required: without it the clock starts at 0:00:00. The stations' times are times of day on this "
+      "clock: the first one the train keeps should not come before it, and each the one before it "
+      "(`autori check` warns).";
+  di(t, "velocita").regola = arrotonda;
+  di(t, "aderenza").regola = arrotonda;
+  di(t, "segnale").regola = arrotonda_piu_uno;
+  record_formato& sg = di(t, "segnale");
+  for (size_t k : {1, 6})
+    sg.campi[k] = sg.campi[k].con_valori(
+        {{"0", "no signal on this side"},
+         {"1", "a warning signal (the shipped signals after a '- avviso' comment are 1 on both sides)"},
+         {"2", "a main signal; on the left side it keeps the time, field 11"}});
+  for (size_t k : {2, 3, 4, 7, 8, 9})
+    sg.campi[k] = sg.campi[k].con_valori(
+        {{"0 to 9",
+          "a digit of the aspect the side shows, for the simulator; stored with the other side's "
+          "digit of the same place as left x 10 + right (the shipped left digits are 2 to 5, 0 "
+          "to 7 and 0, 1 or 7)"}});
+  sg.campi[5] = sg.campi[5].con_valori({{"0, 2", "the tens of the cell's fourth value (the shipped ones)"}});
+  di(t, "rallentamento").regola = rallentamento;
+  di(t, "abbattimento").regola = arrotonda;
+  record_formato& st = di(t, "stazione");
+  st.regola = stazione;
+  st.campi[1] = st.campi[1].con_valori(
+      {{"0 to 4, 9 to 24",
+        "a station or a point handled as one: its area is centred on the position "
+        "(length / 2 each side, 50 m more at the end when field 6 is not 0); a station "
+        "cell and four approach marks before it (the shipped stations are 2 and 4, the "
+        "junctions and block posts handled as stations 11 and 12)"},
+       {"5, 6",
+        "an arrival terminus (the shipped one is 6): its area runs from position - length to "
+        "position + 150, where the train stops; a station cell, and no approach marks, as the "
+        "build writes none for these two types"},
+       {"7, 8",
+        "a departure terminus (the shipped one is 8): its area runs from position - length to "
+        "position + length; a station cell and approach marks"},
+       {"25 to 255",
+        "only listed, as the timetable names junctions and block posts: a row, no cell and "
+        "no marks"}});
+  st.campi[13] = st.campi[13].con_valori(
+      {{"0 to 23",
+        "with fields 15 and 16, the station's time of day on the clock (`orologio`), stored as "
+        "seconds: 13, 54, 0 is 50040; 0, 0, 0 is a station without a time"}});
+  st.spiega =
+      "Stations are listed in the order of travel, each once: an area must begin at least 350 m after the "
+      "previous station's area ends (code 22). Their times follow each other and the clock's start.";
+}
 
 std::vector<record_formato> crea() {
   std::vector<record_formato> t;
@@ -295,6 +406,7 @@ std::vector<record_formato> crea() {
        "marks of the four cells before it",
        "stazione, 4500, 2, 600, 0, 1, 0, 1, 1, 0, 4, 1, 1, 0, 0, 0, 0, ROMA TIBURTINA",
        {"stazione"}});
+  spiega(t);
   return t;
 }
 }  // namespace
@@ -302,6 +414,50 @@ std::vector<record_formato> crea() {
 const std::vector<record_formato>& formato() {
   static const std::vector<record_formato> t = crea();
   return t;
+}
+
+namespace {
+// The numbers of the example after its keyword.
+std::vector<int64_t> numeri_esempio(const record_formato& r) {
+  std::vector<int64_t> v;
+  const std::string_view e = r.esempio;
+  for (size_t i = e.find(','); i != std::string_view::npos; i = e.find(',', i + 1)) {
+    size_t a = i + 1;
+    while (a < e.size() && e[a] == ' ') ++a;
+    int64_t x = 0;
+    const auto [fine, ec] = std::from_chars(e.data() + a, e.data() + e.size(), x);
+    if (ec != std::errc()) break;
+    (void)fine;
+    v.push_back(x);
+  }
+  return v;
+}
+}  // namespace
+
+std::vector<int64_t> celle_esempio(const record_formato& r) {
+  const std::vector<int64_t> v = numeri_esempio(r);
+  if (v.empty()) return {};
+  auto giro = [](double x) { return ::arrotonda(x); };
+  const double p = static_cast<double>(v[0]);
+  switch (r.regola) {
+    case regola_cella::arrotonda:
+      return {giro(p / 50.0)};
+    case regola_cella::arrotonda_piu_uno:
+      return {giro(p / 50.0 + 1.0)};
+    case regola_cella::galleria:
+      return {giro(p / 50.0), giro(static_cast<double>(v[1]) / 50.0 - 1.0)};
+    case regola_cella::rallentamento:
+      return {giro(p / 50.0 + 1.0), giro((p - 1200.0) / 50.0 + 1.0),
+              giro((p + static_cast<double>(v[2])) / 50.0 + 1.0)};
+    case regola_cella::stazione: {
+      // Centred types only, as the example's is.
+      const int64_t fine = v[0] + v[2] / 2 + (v[5] != 0 ? 50 : 0);
+      return {fine / 50 - 1};
+    }
+    case regola_cella::nessuna:
+      break;
+  }
+  return {};
 }
 
 const record_formato* cerca_record(std::string_view chiave) {
@@ -367,6 +523,43 @@ std::string_view nome_documento(int documento) {
   return documento == 1 ? "line description" : "train description";
 }
 
+std::string intervallo_cella(int64_t k) {
+  return "cell " + n(k) + " (" + n(50 * k) + " to " + n(50 * k + 49) + " m)";
+}
+
+// "Cell: round(p / 50 + 1): the example's 1100 m lands in cell 23 (1150 to
+// 1199 m)."
+std::string testo_cella(const record_formato& r) {
+  const std::vector<int64_t> c = celle_esempio(r);
+  const std::vector<int64_t> v = numeri_esempio(r);
+  if (c.empty() || v.empty()) return "";
+  using enum regola_cella;
+  switch (r.regola) {
+    case arrotonda:
+      return "Cell: round(position / 50), ties to the even cell: the example's " + n(v[0]) + " m starts in " +
+             intervallo_cella(c[0]) + ".";
+    case arrotonda_piu_uno:
+      return "Cell: round(position / 50 + 1), ties to the even cell, one cell past the position's own: the "
+             "example's " +
+             n(v[0]) + " m lands in " + intervallo_cella(c[0]) + ".";
+    case galleria:
+      return "Cells: round(start / 50) to round(end / 50 - 1): the example's " + n(v[0]) + " to " + n(v[1]) +
+             " m marks cells " + n(c[0]) + " to " + n(c[1]) + ".";
+    case rallentamento:
+      return "Cells: the start round(start / 50 + 1), the warning board round((start - 1200) / 50 + 1) and "
+             "the end round((start + length) / 50 + 1): the example's " +
+             n(v[0]) + " m and " + n(v[2]) + " m take cells " + n(c[0]) + ", " + n(c[1]) + " and " + n(c[2]) +
+             ".";
+    case stazione:
+      return "Cell: the station cell is the end of its area / 50 - 1: the example's area ends at " +
+             n(50 * (c[0] + 1)) + " m, so its cell is " + n(c[0]) + ", with the approach marks in cells " +
+             n(c[0] - 1) + " to " + n(c[0] - 4) + ".";
+    case nessuna:
+      break;
+  }
+  return "";
+}
+
 std::string pagina_record(const record_formato& r) {
   std::string s;
   s.append("### `").append(r.chiave).append("`: ").append(r.nome).append("\n\n");
@@ -388,8 +581,31 @@ std::string pagina_record(const record_formato& r) {
     s.append(testo ? "" : intervallo(f.sensato_minimo, f.sensato_massimo)).append(" | ");
     s.append(f.significato).append(" |\n");
   }
+  // Fields that share their values are explained once.
+  std::vector<bool> detto(r.campi.size(), false);
+  for (size_t i = 0; i < r.campi.size(); ++i) {
+    if (r.campi[i].valori.empty() || detto[i]) continue;
+    std::vector<size_t> stessi;
+    for (size_t k = i; k < r.campi.size(); ++k)
+      if (!detto[k] && r.campi[k].valori == r.campi[i].valori) {
+        stessi.push_back(k);
+        detto[k] = true;
+      }
+    s.append(stessi.size() == 1 ? "\nField " : "\nFields ");
+    for (size_t k = 0; k < stessi.size(); ++k)
+      s.append(k == 0                   ? ""
+               : k + 1 == stessi.size() ? " and "
+                                        : ", ")
+          .append(n(static_cast<int64_t>(stessi[k]) + 1));
+    for (size_t k = 0; k < stessi.size(); ++k) s.append(k == 0 ? ", " : "; ").append(r.campi[stessi[k]].nome);
+    s.append(":\n\n");
+    for (const auto& [v, cosa] : r.campi[i].valori)
+      s.append("- `").append(v).append("`: ").append(cosa).append("\n");
+  }
   s.append("\nWrites: ").append(r.scrive).append(".\n\n");
   s.append("Example: `").append(r.esempio).append("`\n\n");
+  if (const std::string c = testo_cella(r); !c.empty()) s.append(c).append("\n\n");
+  if (!r.spiega.empty()) s.append(r.spiega).append("\n\n");
   return s;
 }
 
@@ -415,6 +631,10 @@ constexpr std::string_view sintassi = R"(## Fields and lines
 - The build stops as soon as it has read the last character of a description, so a field alone on
   the last line is never acted on: end both descriptions with a line such as `[fine]`, then one
   more line.
+- A blank is the space character alone: a tab is not one. A tab before or inside a number makes it
+  malformed (code 25), and one in a text is kept.
+- The comment rule stops at keyword fields: a number field such as `-4` and a text field such as
+  `ROCCA-SCALO` are values, read as written.
 - Lines end with CR LF, LF or CR. Write ASCII: bytes beyond it are stored, as the simulator's code
   page reads them.
 
@@ -481,6 +701,41 @@ std::vector<std::string> argomenti_formato() {
   for (const record_formato& r : formato()) a.emplace_back(r.chiave);
   for (const char* t : {"syntax", "sections", "codes", "CODE"}) a.emplace_back(t);
   return a;
+}
+
+std::vector<std::string> argomenti_vicini(std::string_view argomento) {
+  const std::string a = minuscolo(argomento);
+  auto distanza = [](const std::string& x, const std::string& y) {
+    std::vector<size_t> riga(y.size() + 1);
+    for (size_t j = 0; j <= y.size(); ++j) riga[j] = j;
+    for (size_t i = 1; i <= x.size(); ++i) {
+      size_t diagonale = riga[0];
+      riga[0] = i;
+      for (size_t j = 1; j <= y.size(); ++j) {
+        const size_t sopra = riga[j];
+        riga[j] = std::min({riga[j] + 1, riga[j - 1] + 1, diagonale + (x[i - 1] == y[j - 1] ? 0 : 1)});
+        diagonale = sopra;
+      }
+    }
+    return riga[y.size()];
+  };
+  std::vector<std::string> r;
+  if (a.size() < 3) return r;
+  const size_t vicino = std::max<size_t>(2, a.size() / 3);
+  for (const record_formato& f : formato()) {
+    bool preso = false;
+    for (const std::string& parola : {std::string(f.chiave), minuscolo(f.nome)}) {
+      if (parola.find(a) != std::string::npos || distanza(a, parola) <= vicino) preso = true;
+      // Each word of a key of several.
+      for (size_t i = 0; i <= parola.size() && !preso;) {
+        const size_t j = std::min(parola.find(' ', i), parola.size());
+        if (j > i && distanza(a, parola.substr(i, j - i)) <= vicino) preso = true;
+        i = j + 1;
+      }
+    }
+    if (preso) r.emplace_back(f.chiave);
+  }
+  return r;
 }
 
 std::optional<std::string> pagina_formato(std::optional<std::string_view> argomento) {

@@ -25,12 +25,29 @@ struct campo_formato {
   int64_t sensato_massimo;
   bool posizione = false;             // metres from the start of the route
   std::string_view significato = {};  // what the build does with it, in words
+  // What each value (or run of values) does, where the values mean things.
+  std::vector<std::pair<std::string_view, std::string_view>> valori = {};
 
   campo_formato dice(std::string_view s) const {
     campo_formato c = *this;
     c.significato = s;
     return c;
   }
+  campo_formato con_valori(std::vector<std::pair<std::string_view, std::string_view>> v) const {
+    campo_formato c = *this;
+    c.valori = std::move(v);
+    return c;
+  }
+};
+
+// How a record's position becomes its cell (cell i covers 50 i to 50 i + 49 m).
+enum class regola_cella {
+  nessuna,            // no cell: a general key, or a curve of the plan
+  arrotonda,          // round(p / 50)
+  arrotonda_piu_uno,  // round(p / 50 + 1)
+  galleria,           // round(start / 50) to round(end / 50 - 1)
+  rallentamento,  // start round(x / 50 + 1), board round((x - 1200) / 50 + 1), end round((x + l) / 50 + 1)
+  stazione,       // the end of its area / 50 - 1
 };
 
 struct record_formato {
@@ -45,7 +62,13 @@ struct record_formato {
   std::string_view esempio;
   // The words a token must contain (any case), for suggestions.
   std::vector<std::string_view> parole;
+  regola_cella regola = regola_cella::nessuna;
+  std::string_view spiega = {};  // what an author must know beyond the fields
 };
+
+// The cells the record's example lands in, by its rule, in the order the
+// rule names them; empty when it takes none.
+std::vector<int64_t> celle_esempio(const record_formato& r);
 
 const std::vector<record_formato>& formato();
 const record_formato* cerca_record(std::string_view chiave);
@@ -62,5 +85,8 @@ const campo_formato* cerca_campo(std::string_view chiave, int numero);
 std::optional<std::string> pagina_formato(std::optional<std::string_view> argomento = std::nullopt);
 // What `pagina_formato` takes as an argument, for a message.
 std::vector<std::string> argomenti_formato();
+// The record kinds nearest to an argument that names nothing: those whose
+// key or name holds it, or is a few letters from it.
+std::vector<std::string> argomenti_vicini(std::string_view argomento);
 
 }  // namespace autori

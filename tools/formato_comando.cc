@@ -22,7 +22,15 @@ int esegui(const opzioni& o) {
   const std::optional<std::string> pagina = pagina_formato(argomento);
   if (!pagina) {
     std::string m = "'";
-    m.append(o.argomento).append("' names no record kind, topic or code; give one of");
+    m.append(o.argomento).append("' names no record kind, topic or code; ");
+    const std::vector<std::string> vicini = argomenti_vicini(o.argomento);
+    if (!vicini.empty()) {
+      m.append("did you mean");
+      for (size_t i = 0; i < vicini.size(); ++i)
+        m.append(i == 0 ? " '" : i + 1 == vicini.size() ? " or '" : ", '").append(vicini[i]).append("'");
+      m.append("? ");
+    }
+    m.append("give one of");
     const char* tra = " ";
     for (const std::string& a : argomenti_formato()) {
       m.append(tra).append("'").append(a).append("'");

@@ -38,6 +38,7 @@ struct opzioni {
   int64_t da = 0;
   int64_t a = 0;
   bool non_vuoti = false;
+  bool gallerie = false;
   int tipo = 0;
   bool geometria = false;
   std::string tabella;
@@ -55,6 +56,7 @@ struct filtro {
   int64_t da = 0;
   int64_t a = std::numeric_limits<int64_t>::max();
   bool non_vuoti = false;
+  bool gallerie = false;  // with non_vuoti, the cells that hold only a tunnel byte too
   std::optional<int> tipo;
   bool comprende(int64_t i) const { return i >= da && i <= a; }
   bool tipo_ammesso(int t) const { return !tipo || *tipo == t; }
@@ -199,6 +201,64 @@ struct spiegazione {
   }
 };
 
+// Text lines keep within this many columns: the words wrap at their "; ",
+// the fields go below them.
+constexpr size_t colonne = 100;
+
+size_t larghezza(std::string_view t) {
+  size_t k = 0;
+  for (char c : t) k += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return k;
+}
+
+// The pieces of a text cut after each separator.
+std::vector<std::string> pezzi_di(const std::string& testo, std::string_view separatore) {
+  std::vector<std::string> pezzi;
+  for (size_t a = 0; a < testo.size();) {
+    size_t b = testo.find(separatore, a);
+    b = b == std::string::npos ? testo.size() : b + separatore.size();
+    pezzi.push_back(testo.substr(a, b - a));
+    a = b;
+  }
+  return pezzi;
+}
+
+// Greedy: pieces cut after each separator, lines filled up to the columns;
+// a piece wider than a line is cut at its blanks.
+std::string a_capo(const std::string& testo, std::string_view separatore, const std::string& primo,
+                   const std::string& rientro) {
+  std::vector<std::string> pezzi;
+  for (const std::string& p : pezzi_di(testo, separatore)) {
+    if (larghezza(p) + larghezza(rientro) <= colonne) {
+      pezzi.push_back(p);
+    } else {
+      for (const std::string& q : pezzi_di(p, " ")) pezzi.push_back(q);
+    }
+  }
+  std::string out, riga = primo;
+  bool vuota = true;
+  for (const std::string& pezzo : pezzi) {
+    std::string_view senza = pezzo;
+    while (!senza.empty() && senza.back() == ' ') senza.remove_suffix(1);
+    if (!vuota && larghezza(riga) + larghezza(senza) > colonne) {
+      while (!riga.empty() && riga.back() == ' ') riga.pop_back();
+      out += riga + "\n";
+      riga = rientro;
+    }
+    riga += pezzo;
+    vuota = false;
+  }
+  while (!riga.empty() && riga.back() == ' ') riga.pop_back();
+  return out + riga;
+}
+
+// "ENTRY: WORDS" wrapped, then "    | FIELDS" below: joining each line that
+// begins with blanks to the one before, with one blank, gives the entry on
+// one line.
+std::string impagina(const std::string& parole, const std::string& campi) {
+  return a_capo(parole, "; ", "", "  ") + "\n" + a_capo(campi, " ", "    | ", "    ");
+}
+
 // Entries go out one per line as they are made, in text or as one JSON
 // object whose array holds one entry per line: a whole plan is never held
 // twice in memory.
@@ -295,8 +355,9 @@ void oggetto(const contesto_celle& x, int64_t i, spiegazione& s) {
   std::string tipo = nome_tipo(c.tipo);
   if (i == static_cast<int64_t>(cella_timbro)) {
     s.frase(tipo);
-    s.frase("marker " + n(c.*marcatore_cella));
-    s.frase("object competition code " + n(c.*codice_cella));
+    s.frase("marker " + n(c.*marcatore_cella) + ", the fixed value every build stamps here");
+    s.frase("object competition code " + n(c.*codice_cella) +
+            ", computed from the scenario identifier and train number alone");
     s.chiavi["marker"] = c.*marcatore_cella;
     s.chiavi["object_competition_code"] = c.*codice_cella;
     return;
@@ -429,13 +490,24 @@ std::optional<json> fonte(const contesto_celle& x, int64_t i, spiegazione& s) {
 
 std::string metri_cella(int64_t i) { return unisci({n(50 * i), "\u2013", n(50 * i + 49), " m"}); }
 
+// A cell inside a tunnel that holds nothing else: along a long tunnel,
+// hundreds of them.
+bool solo_galleria(const cella& c) {
+  if (c.galleria == 0) return false;
+  cella senza = c;
+  senza.galleria = 0;
+  return vuoto(senza);
+}
+
 int mostra_celle(const contesto_celle& x, const filtro& f, elenco uscita) {
   const auto& celle = x.celle;
   const int64_t ultimo = static_cast<int64_t>(celle.size()) - 1;
   for (size_t k = 0; k < celle.size(); ++k) {
     const auto i = static_cast<int64_t>(k);
     const cella& c = celle[k];
-    if (!f.comprende(i) || (f.non_vuoti && vuoto(c)) || !f.tipo_ammesso(c.tipo)) continue;
+    if (!f.comprende(i) || (f.non_vuoti && (vuoto(c) || (!f.gallerie && solo_galleria(c)))) ||
+        !f.tipo_ammesso(c.tipo))
+      continue;
     spiegazione s;
     oggetto(x, i, s);
     const std::optional<json> da = fonte(x, i, s);
@@ -452,7 +524,7 @@ int mostra_celle(const contesto_celle& x, const filtro& f, elenco uscita) {
       uscita.voce(j);
       continue;
     }
-    uscita.riga(unisci({"cell ", n(i), " at ", metri_cella(i), ": ", s.testo(), " | ", in_testo(c)}));
+    uscita.riga(impagina(unisci({"cell ", n(i), " at ", metri_cella(i), ": ", s.testo()}), in_testo(c)));
   }
   return uscita.chiudi(x.fonti != nullptr && !x.fonti->scarto.empty() ? stato_con_codice : stato_pulito);
 }
@@ -552,7 +624,7 @@ int mostra_tabella(const tabella& t, const filtro& f, elenco uscita) {
       uscita.voce(j);
       continue;
     }
-    uscita.riga(unisci({"row ", n(i), ": ", s.testo(), " | ", in_testo(r)}));
+    uscita.riga(impagina(unisci({"row ", n(i), ": ", s.testo()}), in_testo(r)));
   }
   return uscita.chiudi();
 }
@@ -640,7 +712,7 @@ int mostra_piano(const tracciato_t& t, const filtro& f, bool con_geometria, elen
       continue;
     }
     const std::string punto = unisci({"x=", testo_elemento(x), " y=", testo_elemento(y)});
-    uscita.riga(con_geometria ? unisci({"metre ", n(m), ": ", s.testo(), " | ", punto})
+    uscita.riga(con_geometria ? impagina(unisci({"metre ", n(m), ": ", s.testo()}), punto)
                               : unisci({"metre ", n(m), ": ", punto}));
   }
   return uscita.chiudi();
@@ -745,6 +817,8 @@ int esegui(const opzioni& o) {
   if (f.da > f.a)
     return errore_uso("--from " + std::to_string(f.da) + " is beyond --to " + std::to_string(f.a));
   f.non_vuoti = o.non_vuoti;
+  f.gallerie = o.gallerie;
+  if (o.gallerie && !o.non_vuoti) return errore_uso("--tunnels applies with --non-empty");
   if (o.opzione_tipo->count() > 0) {
     if (specie == "plan") return errore_uso("--tipo applies to cells and table rows, not to the plan");
     f.tipo = o.tipo;
@@ -806,8 +880,10 @@ comando aggiungi_inspect(CLI::App& app) {
   o->opzione_a =
       s->add_option("--to", o->a, "Last cell, row or metre to show")->check(CLI::NonNegativeNumber);
   s->add_flag("--non-empty", o->non_vuoti,
-              "Only cells holding more than the profile bytes (vel_limite, pendenza, aderenza), rows with "
-              "any value, metres with a value");
+              "Only cells holding more than the profile bytes (vel_limite, pendenza, aderenza) and the "
+              "tunnel byte, rows with any value, metres with a value");
+  s->add_flag("--tunnels", o->gallerie,
+              "With --non-empty, also the cells that hold only a tunnel byte (galleria)");
   o->opzione_tipo =
       s->add_option("--tipo", o->tipo, "Only cells or rows of this tipo")->check(CLI::Range(0, 255));
   s->add_option(
@@ -824,19 +900,26 @@ comando aggiungi_inspect(CLI::App& app) {
                     std::string(numero_treno_scenario) + ")");
   s->add_flag("--geometry", o->geometria, "Plan: the heading and the curvature at each metre");
   s->footer(
-      "Each line is 'ENTRY: MEANING | FIELDS': the meaning in clauses joined by '; ', then every field\n"
-      "of the file as name=value.\n"
+      "Each entry is 'ENTRY: MEANING', the meaning in clauses joined by '; ', then below it\n"
+      "'    | FIELDS', every field of the file as name=value; lines keep within 100 columns, and a\n"
+      "line that begins with blanks goes on the one before (joined with one blank, each entry is\n"
+      "'ENTRY: MEANING | FIELDS' on one line).\n"
       "  cell N at A\u2013B m: KIND[; DETAILS][; from line L of FILE][; approach mark ...][; tunnel\n"
       "    type T]; line speed S km/h, gradient G \u2030, adhesion D | tipo=... aderenza=...\n"
       "  row N: USE[; FIELDS BY USE] | tipo=... orario=...\n"
-      "  metre M: x=... y=...        (an element is a double, 'V (integer)' or 'empty')\n"
+      "  metre M: x=... y=...\n"
+      "A plan element is a double; 'V (integer)' is one stored as an integer (the two first\n"
+      "metres, where the route starts at 0, 0 heading +y), 'empty' one the build never computed.\n"
       "Cell N covers metres 50N to 50N + 49. Kinds: empty, signal, slowdown end, slowdown start,\n"
       "slowdown warning board, slowdown approach, maximum-speed indicator, station, tunnel light,\n"
       "code point, code point without code, sign. A signal gives its left and right side kind and\n"
       "digits, ratio and time; an indicator its three left and right speeds in km/h and stripes; a\n"
       "station and a sign their row, and the name or the text (in double quotes) from the table;\n"
       "a slowdown cell its speed and flags. An approach mark names the signal or station ahead that\n"
-      "writes it. Cell 1 carries the build's marker and object competition code. The last three\n"
+      "writes it. Cell 1 carries the build's marker, 5121, a fixed value every build stamps there,\n"
+      "and the object competition code, a number the build computes from the scenario identifier\n"
+      "and the train number alone (row 85 holds the marker 610 and the station competition code,\n"
+      "computed alike); the simulator checks them. The last three\n"
       "cells say 'profile unset' where the profile runs did not reach them.\n"
       "Row uses: station, sign text, chainage section (81 to 83: start, difference, flag), route\n"
       "and train figures (84: braked mass, route length, coaches), scenario identity (85:\n"

@@ -40,7 +40,8 @@ struct scenario {
 };
 
 // Text lines by what they begin with, "cell 23 at ", "row 85: ", "metre 600: ".
-std::map<std::string, std::string> per_voce(const std::string& testo) {
+std::map<std::string, std::string> per_voce(const std::string& stampato) {
+  const std::string testo = prova::righe_unite(stampato);
   std::map<std::string, std::string> r;
   size_t a = 0;
   for (size_t b; (b = testo.find('\n', a)) != std::string::npos; a = b + 1) {
@@ -98,7 +99,8 @@ std::vector<caso_cella> casi_celle() {
       // The final block's stamps.
       {1,
        "empty",
-       "empty; marker 5121; object competition code " + og + "; " + profilo(0),
+       "empty; marker 5121, the fixed value every build stamps here; object competition code " + og +
+           ", computed from the scenario identifier and train number alone; " + profilo(0),
        {{"/meaning/marker", 5121}, {"/meaning/object_competition_code", spedito::codice_og}}},
       // "segnale, 1100, 2, 4, 1, 0, 2, 1, 3, 1, 0, 50": cell round(1100/50 + 1) = 23,
       // dato1 = 4 * 10 + 3 = 43, dato2 = 1 * 10 + 1 = 11, dato3 = 0,
@@ -220,11 +222,13 @@ TEST_F(OgniTipo, NamesComeFromTheTableBesideOrTheOneGiven) {
   const std::vector<std::string> base = {"inspect", altro.string(), "--kind", "cells",
                                          "--from",  "95",           "--to",   "95"};
   // No NAME.sim beside celle.bin: the row alone.
-  const prova::uscita senza = autori(base);
+  prova::uscita senza = autori(base);
+  senza.out = prova::righe_unite(senza.out);
   EXPECT_EQ(senza.out.rfind("cell 95 at 4750\u20134799 m: station (row 1); ", 0), 0u) << senza.out;
   std::vector<std::string> con = base;
   con.insert(con.end(), {"--table", s_->tabella()});
-  const prova::uscita nomi = autori(con);
+  prova::uscita nomi = autori(con);
+  nomi.out = prova::righe_unite(nomi.out);
   EXPECT_EQ(nomi.out.rfind("cell 95 at 4750\u20134799 m: station BORGO SAN LUCA (row 1); ", 0), 0u)
       << nomi.out;
   std::vector<std::string> manca = base;
@@ -346,8 +350,9 @@ TEST(InspectSource, ACodeCutTheFinishingPassBroughtDown) {
   EXPECT_EQ(c[1]["source"]["lowered_by_finishing_pass"], true);
   EXPECT_EQ(c[0]["source"]["line"], 6);
   EXPECT_FALSE(c[0]["source"].contains("lowered_by_finishing_pass"));
-  const prova::uscita t = autori({"inspect", s.celle(), "--from", "69", "--to", "69", "--line",
-                                  s.linea.string(), "--train", s.treno.string()});
+  prova::uscita t = autori({"inspect", s.celle(), "--from", "69", "--to", "69", "--line", s.linea.string(),
+                            "--train", s.treno.string()});
+  t.out = prova::righe_unite(t.out);
   EXPECT_NE(t.out.find("; code 180; from line 5 of " + s.treno.string() +
                        ", the code brought down to 180 by the finishing pass; "),
             std::string::npos)

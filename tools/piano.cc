@@ -5,8 +5,10 @@
 #include <set>
 #include <utility>
 
+#include "decompila.h"
 #include "disegna.h"
 #include "model/dominio.h"
+#include "significato.h"
 #include "svg.h"
 #include "testi.h"
 
@@ -50,7 +52,12 @@ constexpr std::string_view stile =
     ".m{font-size:9px;fill:#666}"
     ".q{font-size:10px;fill:#1f4e9c}"
     ".l{font-size:11px}"
-    ".x{font-size:10px;fill:#444}";
+    ".x{font-size:10px;fill:#444}"
+    ".cd{fill:none;stroke:#ff7f0e;stroke-width:4;stroke-linecap:butt;opacity:.55}"
+    ".cs{fill:none;stroke:#9467bd;stroke-width:4;stroke-linecap:butt;opacity:.55}"
+    ".sl{fill:#ffd92f;stroke:#7a5c00;stroke-width:1}"
+    ".cp{fill:#17becf;stroke:#0b5f68;stroke-width:1}"
+    ".iv{fill:#fff;stroke:#2ca02c;stroke-width:1.5}";
 
 // Metres of the plan to pixels: one scale for x and y, y upwards.
 struct vista {
@@ -89,11 +96,19 @@ class disegno_piano {
         .append("</text>\n");
     svg += assi();
     svg += gallerie();
+    svg += curve();
     svg.append("<path id=\"route\" class=\"r\" d=\"").append(tracce(da_, fine_)).append("\"/>\n");
     if (fine_ < a_)
       svg.append("<path id=\"run-out\" class=\"o\" d=\"").append(tracce(fine_, a_)).append("\"/>\n");
     svg += segnali();
     svg += cartelli();
+    svg += oggetti_celle();
+    // What the layers after the legend will draw, for the legend to list.
+    if (fine_ < a_) disegnati_.insert("beyond the end");
+    for (int32_t m = passo_km; m <= fine_; m += passo_km)
+      if (nel_tratto(m)) disegnati_.insert("every 10 km");
+    for (const stazione_da_disegnare& st : stazioni(s_))
+      if (nel_tratto(st.metro)) disegnati_.insert(st.con_cella ? "station" : "listed point");
     svg += legenda();
     // Labels in order of importance: a later one gives way.
     std::string etichette;
@@ -148,14 +163,15 @@ class disegno_piano {
     y0 -= bordo;
     y1 += bordo;
     const double scala = std::min(area_larga / (x1 - x0), area_alta / (y1 - y0));
-    auto allarga = [&](double& a, double& b) {
-      if ((b - a) * scala >= area_minima) return;
+    auto allarga = [&](double& a, double& b, double minimo) {
+      if ((b - a) * scala >= minimo) return;
       const double c = (a + b) / 2;
-      a = c - area_minima / scala / 2;
-      b = c + area_minima / scala / 2;
+      a = c - minimo / scala / 2;
+      b = c + minimo / scala / 2;
     };
-    allarga(x0, x1);
-    allarga(y0, y1);
+    // The frame fills the picture: as wide as the title makes it, if wider.
+    allarga(x0, x1, std::max(area_minima, larghezza_minima - margine_sx - margine_dx));
+    allarga(y0, y1, area_minima);
     v_ = {x0, y1, scala};
     mx0_ = x0;
     mx1_ = x1;
@@ -163,7 +179,8 @@ class disegno_piano {
     my1_ = y1;
     cornice_ = {margine_sx, margine_su, margine_sx + (x1 - x0) * scala, margine_su + (y1 - y0) * scala};
     larghezza_ = std::max(cornice_.x1 + margine_dx, larghezza_minima);
-    altezza_ = cornice_.y1 + margine_giu;
+    // Room for a legend of every entry, 18 px each, beside a short frame.
+    altezza_ = std::max(cornice_.y1 + margine_giu, cornice_.y0 + 4 + 18.0 * 17 + 8);
     posa_ = svg::posatore({cornice_.x0 + 2, cornice_.y0 + 2, larghezza_ - 4, cornice_.y1 - 2});
   }
 
@@ -267,6 +284,8 @@ class disegno_piano {
       const int sx = coppia / 3;
       const int dx = coppia % 3;
       const punto testa{p.x + 10 * r.x, p.y + 10 * r.y};
+      disegnati_.insert("signal");
+      disegnati_.insert(sx == 2 ? "signal kind 2" : "signal kind 1");
       // The first side's kind is the head: a hollow square for 1, a disc for
       // 2; the title gives both.
       teste.append(sx == 2 ? "<circle class=\"k2\" cx=\"" : "<rect class=\"k1\" x=\"")
@@ -323,6 +342,7 @@ class disegno_piano {
       const std::vector<punto> q = svg::semplifica(tratto, tolleranza);
       for (size_t i = 0; i < q.size(); ++i)
         d.append(i == 0 ? "M" : " ").append(num(q[i].x)).append(" ").append(num(q[i].y));
+      disegnati_.insert("tunnel");
       s.append("<path class=\"tn\" d=\"")
           .append(d)
           .append("\"><title>tunnel, type ")
@@ -336,6 +356,119 @@ class disegno_piano {
     return s + "</g>\n";
   }
 
+  // The polyline of the drawn metres from a to b, simplified; empty when
+  // fewer than two of them are drawn.
+  std::string tratto_di(int64_t a, int64_t b) {
+    std::vector<punto> tratto;
+    for (int64_t m = std::max<int64_t>(a, da_); m <= std::min<int64_t>(b, a_); ++m)
+      if (pieno(m)) tratto.push_back(px(static_cast<int32_t>(m)));
+    if (tratto.size() < 2) return "";
+    std::string d;
+    const std::vector<punto> q = svg::semplifica(tratto, tolleranza);
+    for (size_t i = 0; i < q.size(); ++i)
+      d.append(i == 0 ? "M" : " ").append(num(q[i].x)).append(" ").append(num(q[i].y));
+    return d;
+  }
+
+  // Each curve record the plan holds, over its metres: its side by colour,
+  // its class and radius on hover.
+  std::string curve() {
+    static const char* raggi[] = {"10000", "5000", "2500", "1000", "500", "333"};
+    std::string s = "<g id=\"curves\">";
+    for (const curva_piano& c : curve_del_piano(t_)) {
+      const std::string d = tratto_di(c.inizio, c.inizio + c.lunghezza);
+      if (d.empty()) continue;
+      const bool destra = c.classe > 0;
+      const int k = std::abs(c.classe);
+      disegnati_.insert(destra ? "curve right" : "curve left");
+      s.append("<path class=\"")
+          .append(destra ? "cd" : "cs")
+          .append("\" d=\"")
+          .append(d)
+          .append("\"><title>curve to the ")
+          .append(destra ? "right" : "left")
+          .append(", class ")
+          .append(std::to_string(k))
+          .append(", radius ")
+          .append(k >= 1 && k <= 6 ? raggi[k - 1] : "?")
+          .append(" m, ")
+          .append(km_esatti(static_cast<double>(c.inizio)))
+          .append(" to ")
+          .append(km_esatti(static_cast<double>(c.inizio + c.lunghezza)))
+          .append("</title></path>");
+    }
+    return s + "</g>\n";
+  }
+
+  // Slowdown cells, code points and speed indicators, each a mark beside the
+  // route with its values on hover, at the metre the cell stands for.
+  std::string oggetti_celle() {
+    if (!s_.celle) return "";
+    std::string rall = "<g id=\"slowdowns\">", codici = "<g id=\"code-points\">",
+                ind = "<g id=\"indicators\">";
+    for (size_t n = 0; n < s_.celle->size(); ++n) {
+      const cella& c = (*s_.celle)[n];
+      const bool rallentamento = c.tipo == 2 || c.tipo == 3 || c.tipo == 4;
+      const bool codice = c.tipo == 12 || c.tipo == 13;
+      const bool indicatore = c.tipo == 6;
+      if (!rallentamento && !codice && !indicatore) continue;
+      // Code points take round(p / 50); the others round(p / 50 + 1).
+      const int64_t m = 50 * (static_cast<int64_t>(n) - (codice ? 0 : 1));
+      if (!nel_tratto(m)) continue;
+      const punto p = px(static_cast<int32_t>(m));
+      const punto r = destra(direzione(static_cast<int32_t>(m)));
+      const double lato = codice ? -15 : rallentamento ? 16 : -22;
+      const punto q{p.x + lato * r.x, p.y + lato * r.y};
+      const std::string dove = km_esatti(static_cast<double>(m));
+      if (rallentamento) {
+        disegnati_.insert("slowdown");
+        const char* cosa = c.tipo == 4   ? "slowdown warning board"
+                           : c.tipo == 3 ? "slowdown start"
+                                         : "slowdown end";
+        rall.append("<rect class=\"sl\" x=\"")
+            .append(num(q.x - 3))
+            .append("\" y=\"")
+            .append(num(q.y - 3))
+            .append("\" width=\"6\" height=\"6\"><title>")
+            .append(cosa)
+            .append(", ")
+            .append(std::to_string(c.dato1))
+            .append(" km/h, ")
+            .append(dove)
+            .append("</title></rect>");
+      } else if (codice) {
+        disegnati_.insert("code point");
+        codici.append("<circle class=\"cp\" cx=\"")
+            .append(num(q.x))
+            .append("\" cy=\"")
+            .append(num(q.y))
+            .append("\" r=\"2.5\"><title>code point, ")
+            .append(c.tipo == 12 ? "code " + std::to_string(c.dato1) : std::string("no code"))
+            .append(", ")
+            .append(dove)
+            .append("</title></circle>");
+      } else {
+        disegnati_.insert("speed indicator");
+        const auto [as, ad] = coppia_velocita(c.dato1);
+        const auto [bs, bd] = coppia_velocita(c.dato2);
+        const auto [cs, cd] = coppia_velocita(c.dato3);
+        ind.append("<circle class=\"iv\" cx=\"")
+            .append(num(q.x))
+            .append("\" cy=\"")
+            .append(num(q.y))
+            .append("\" r=\"3\"><title>speed indicator, left ")
+            .append(std::to_string(as) + " " + std::to_string(bs) + " " + std::to_string(cs))
+            .append(" km/h, right ")
+            .append(std::to_string(ad) + " " + std::to_string(bd) + " " + std::to_string(cd))
+            .append(" km/h, ")
+            .append(dove)
+            .append("</title></circle>");
+      }
+      posa_.occupa({q.x - 4, q.y - 4, q.x + 4, q.y + 4});
+    }
+    return rall + "</g>\n" + codici + "</g>\n" + ind + "</g>\n";
+  }
+
   // A sign's text shows on hover: it is too long to write on the route.
   std::string cartelli() {
     if (!s_.celle) return "";
@@ -347,6 +480,7 @@ class disegno_piano {
       const punto p = px(static_cast<int32_t>(m));
       const punto r = destra(direzione(static_cast<int32_t>(m)));
       const punto q{p.x - 9 * r.x, p.y - 9 * r.y};
+      disegnati_.insert("sign");
       std::string testo = std::string("row ").append(std::to_string(c.dato1));
       if (s_.righe && c.dato1 >= 0 && c.dato1 < righe_tabella)
         testo = svg::testo((*s_.righe)[static_cast<size_t>(c.dato1)].nome);
@@ -449,31 +583,41 @@ class disegno_piano {
     const double x = cornice_.x1 + 16;
     double y = cornice_.y0 + 4;
     std::string s = "<g id=\"legend\">";
-    auto voce = [&](const std::string& segno, const char* testo) {
+    // Only what the picture holds.
+    auto voce = [&](const std::string& segno, const char* testo, const char* chi = nullptr) {
+      if (chi != nullptr && !disegnati_.contains(chi)) return;
       s +=
           segno + "<text class=\"l\" x=\"" + num(x + 30) + "\" y=\"" + num(y + 4) + "\">" + testo + "</text>";
       y += 18;
     };
     const std::string xs = num(x), xe = num(x + 22), xm = num(x + 11);
     voce("<path class=\"r\" d=\"M" + xs + " " + num(y) + "H" + xe + "\"/>", "route");
-    voce("<path class=\"o\" d=\"M" + xs + " " + num(y) + "H" + xe + "\"/>", "beyond the end");
-    voce("<path class=\"k\" d=\"M" + xm + " " + num(y - 5) + "v10\"/>", "every 10 km");
+    voce("<path class=\"o\" d=\"M" + xs + " " + num(y) + "H" + xe + "\"/>", "beyond the end",
+         "beyond the end");
+    voce("<path class=\"k\" d=\"M" + xm + " " + num(y - 5) + "v10\"/>", "every 10 km", "every 10 km");
     voce("<circle class=\"a\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"5\"/>", "start");
     voce("<circle class=\"e\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"5\"/>", "end");
-    if (s_.righe || s_.celle) {
-      voce("<circle class=\"st\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"4\"/>", "station");
-      if (s_.righe)
-        voce("<circle class=\"lp\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"3\"/>", "listed point");
-    }
-    if (s_.celle) {
-      voce("<path class=\"s\" d=\"M" + xm + " " + num(y - 4) + "v8\"/>", "signal");
-      voce("<rect class=\"k1\" x=\"" + num(x + 9) + "\" y=\"" + num(y - 2) + "\" width=\"4\" height=\"4\"/>",
-           "signal kind 1 (sx)");
-      voce("<circle class=\"k2\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"2.2\"/>", "signal kind 2 (sx)");
-      voce("<path class=\"tn\" d=\"M" + xs + " " + num(y) + "H" + xe + "\"/>", "tunnel");
-      voce("<path class=\"cr\" d=\"M" + xm + " " + num(y - 4) + "l4 4l-4 4l-4 -4z\"/>",
-           "sign (text on hover)");
-    }
+    voce("<circle class=\"st\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"4\"/>", "station", "station");
+    voce("<circle class=\"lp\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"3\"/>", "listed point",
+         "listed point");
+    voce("<path class=\"s\" d=\"M" + xm + " " + num(y - 4) + "v8\"/>", "signal", "signal");
+    voce("<rect class=\"k1\" x=\"" + num(x + 9) + "\" y=\"" + num(y - 2) + "\" width=\"4\" height=\"4\"/>",
+         "signal kind 1 (sx)", "signal kind 1");
+    voce("<circle class=\"k2\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"2.2\"/>", "signal kind 2 (sx)",
+         "signal kind 2");
+    voce("<path class=\"tn\" d=\"M" + xs + " " + num(y) + "H" + xe + "\"/>", "tunnel", "tunnel");
+    voce("<path class=\"cr\" d=\"M" + xm + " " + num(y - 4) + "l4 4l-4 4l-4 -4z\"/>", "sign (text on hover)",
+         "sign");
+    voce("<path class=\"cd\" d=\"M" + xs + " " + num(y) + "H" + xe + "\"/>",
+         "curve to the right (radius on hover)", "curve right");
+    voce("<path class=\"cs\" d=\"M" + xs + " " + num(y) + "H" + xe + "\"/>",
+         "curve to the left (radius on hover)", "curve left");
+    voce("<rect class=\"sl\" x=\"" + num(x + 8) + "\" y=\"" + num(y - 3) + "\" width=\"6\" height=\"6\"/>",
+         "slowdown board, start or end", "slowdown");
+    voce("<circle class=\"cp\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"2.5\"/>", "code point",
+         "code point");
+    voce("<circle class=\"iv\" cx=\"" + xm + "\" cy=\"" + num(y) + "\" r=\"3\"/>", "speed indicator",
+         "speed indicator");
     s += "</g>\n";
     posa_.occupa({x - 4, cornice_.y0, larghezza_, y});
     return s;
@@ -496,6 +640,7 @@ class disegno_piano {
     std::string testo;
   };
   std::vector<tacca> km_da_scrivere_;
+  std::set<std::string> disegnati_;  // the legend's entries the layers drew
   // Spots of the screen already kept clear, on a 2-pixel grid.
   std::set<std::pair<long, long>> coperti_;
 };

@@ -389,6 +389,73 @@ TEST(Piano, AStretchDrawsOnlyWhatLiesInIt) {
   EXPECT_NEAR(ay.valore(via.front().y), 5, 0.01);
   EXPECT_NEAR(ay.valore(via.back().y), 9, 0.01);
   EXPECT_EQ(d.svg.find(" id=\"run-out\""), std::string::npos);
+  // The frame fills the picture, less the legend's 200 px on its right,
+  // however narrow the stretch: the title sets the picture's width.
+  const size_t f = d.svg.find("<rect class=\"f\"");
+  ASSERT_NE(f, std::string::npos);
+  const std::string cornice = d.svg.substr(f, d.svg.find('>', f) - f + 1);
+  const size_t a = d.svg.find("<svg ");
+  const std::string apertura = d.svg.substr(a, d.svg.find('>', a) - a + 1);
+  EXPECT_NEAR(numero(cornice, "x") + numero(cornice, "width") + 200, numero(apertura, "width"), 1.0)
+      << cornice;
+  // The legend names what the stretch holds, and nothing else.
+  const std::string legenda = gruppo(d.svg, "legend");
+  for (const char* voce : {">route</text>", ">start</text>", ">end</text>", ">listed point</text>",
+                           ">sign (text on hover)</text>"})
+    EXPECT_NE(legenda.find(voce), std::string::npos) << voce;
+  for (const char* voce :
+       {">station</text>", ">signal</text>", ">signal kind 1 (sx)</text>", ">signal kind 2 (sx)</text>",
+        ">tunnel</text>", ">every 10 km</text>", ">beyond the end</text>"})
+    EXPECT_EQ(legenda.find(voce), std::string::npos) << voce;
+  // The whole route holds them all: the station at 4.5 km, both kinds of
+  // signal, the tunnel, the 10 km tick and the plan beyond the route's end.
+  const std::string tutta = gruppo(
+      disegno({"plot", "plan", s.piano(), "--cells", s.celle(), "--table", s.tabella()}).svg, "legend");
+  for (const char* voce : {">station</text>", ">listed point</text>", ">signal</text>",
+                           ">signal kind 1 (sx)</text>", ">signal kind 2 (sx)</text>", ">tunnel</text>",
+                           ">every 10 km</text>", ">beyond the end</text>", ">sign (text on hover)</text>"})
+    EXPECT_NE(tutta.find(voce), std::string::npos) << voce;
+}
+
+// Curves with their side and radius, slowdowns, code points and speed
+// indicators, each at its metre and with its values on hover.
+TEST(Piano, CurvesSlowdownsCodePointsAndIndicators) {
+  const scenario s(linea(10000, {"curvad4, 2000, 400", "curvas2, 6000, 500",
+                                 "indicatori_vmax, 1050, 85, 90, 95, 0, 85, 90, 95, 0"}),
+                   treno({"rallentamento, 5000, 60, 400, 0, 0, 0", "abbattimento codice, 7250, 270"}));
+  const disegno d({"plot", "plan", s.piano(), "--cells", s.celle(), "--table", s.tabella()});
+  // Class 4 has a radius of 1000 m, class 2 of 5000 m.
+  const std::string curve = gruppo(d.svg, "curves");
+  EXPECT_NE(curve.find("<title>curve to the right, class 4, radius 1000 m, 2.000 km to 2.400 km</title>"),
+            std::string::npos)
+      << curve;
+  EXPECT_NE(curve.find("<title>curve to the left, class 2, radius 5000 m, 6.000 km to 6.500 km</title>"),
+            std::string::npos)
+      << curve;
+  // Board 5000 - 1200 = 3800 m, start 5000 m, end 5400 m (cells 77, 101 and
+  // 109 stand for 50 (k - 1) m); the code cut's cell 145 for 7250 m.
+  const std::string rallentamenti = gruppo(d.svg, "slowdowns");
+  for (const char* t :
+       {"<title>slowdown warning board, 60 km/h, 3.800 km</title>",
+        "<title>slowdown start, 60 km/h, 5.000 km</title>", "<title>slowdown end, 60 km/h, 5.400 km</title>"})
+    EXPECT_NE(rallentamenti.find(t), std::string::npos) << t << rallentamenti;
+  EXPECT_NE(gruppo(d.svg, "code-points").find("<title>code point, code 270, 7.250 km</title>"),
+            std::string::npos);
+  EXPECT_NE(gruppo(d.svg, "indicators")
+                .find("<title>speed indicator, left 85 90 95 km/h, right 85 90 95 km/h, 1.050 km</title>"),
+            std::string::npos);
+  const std::string legenda = gruppo(d.svg, "legend");
+  for (const char* voce :
+       {">curve to the right (radius on hover)</text>", ">curve to the left (radius on hover)</text>",
+        ">slowdown board, start or end</text>", ">code point</text>", ">speed indicator</text>"})
+    EXPECT_NE(legenda.find(voce), std::string::npos) << voce;
+  // From 7 to 9 km only the cut is left of them.
+  const disegno tratto(
+      {"plot", "plan", s.piano(), "--cells", s.celle(), "--table", s.tabella(), "--from", "7", "--to", "9"});
+  EXPECT_EQ(quanti(gruppo(tratto.svg, "curves"), "<path"), 0u);
+  EXPECT_EQ(quanti(gruppo(tratto.svg, "slowdowns"), "<rect"), 0u);
+  EXPECT_EQ(quanti(gruppo(tratto.svg, "code-points"), "<circle"), 1u);
+  EXPECT_EQ(gruppo(tratto.svg, "legend").find(">speed indicator</text>"), std::string::npos);
 }
 
 TEST(Piano, OnlyThePlanNeedsNoOtherFile) {
@@ -1161,8 +1228,8 @@ TEST(Browser, ChromiumDrawsBothPicturesOfTheShippedScenario) {
 
   // The layers each picture must show, as the browser reads the document;
   // the shipped scenario has no slowdown, so no slowdown speeds.
-  const std::vector<std::string> del_piano = {"route",        "stations", "signals",
-                                              "signal-kinds", "tunnels",  "signs"};
+  const std::vector<std::string> del_piano = {"route", "stations", "signals",     "signal-kinds", "tunnels",
+                                              "signs", "curves",   "code-points", "indicators"};
   const std::vector<std::string> del_profilo = {"gradient", "speed",      "adhesion", "stations", "signals",
                                                 "tunnels",  "indicators", "signs",    "curves"};
   fs::create_directories(CARTELLA_SCHERMATE);

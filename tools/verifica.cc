@@ -115,13 +115,20 @@ class verificatore {
  public:
   explicit verificatore(const ingresso_verifica& in) : in_(in), testi_{std::string(), in.linea, in.treno} {}
 
-  std::vector<reperto> esegui() {
+  esito_verifica esegui() {
     std::optional<giro> ultimo;
     std::set<std::string> visti;
     for (int k = 0; k < massimo_giri; ++k) {
       giro g = costruisci(in_, testi_[1], testi_[2]);
       intestazioni(g);
+      const size_t prima = reperti_.size();
       const bool avanti = errore_del_giro(g, visti);
+      // The build as written: a code 25 after the cells exist still writes
+      // the files, with nothing of what follows the place it stopped.
+      if (k == 0 && g.codice == 25 && g.celle > 0)
+        for (size_t i = prima; i < reperti_.size() && !incompleto_; ++i)
+          if (reperti_[i].livello == gravita::errore)
+            incompleto_ = arresto_costruzione{reperti_[i].documento, reperti_[i].offset};
       ultimo = std::move(g);
       if (!avanti) break;
     }
@@ -130,7 +137,7 @@ class verificatore {
       if (a.documento != b.documento) return a.documento < b.documento;
       return a.offset.value_or(0) + (a.offset ? 1 : 0) < b.offset.value_or(0) + (b.offset ? 1 : 0);
     });
-    return std::move(reperti_);
+    return {std::move(reperti_), incompleto_};
   }
 
  private:
@@ -199,6 +206,7 @@ class verificatore {
       const std::string chiave = n(codice) + "/" + n(e.documento) + "/" + n(static_cast<int64_t>(e.offset));
       if (!visti.insert(chiave).second) return false;
       errati_.insert({e.documento, e.inizio_record});
+      chiavi_errate_.insert({e.documento, std::string(e.record)});
       if (e.specie == evento::guasto) {
         // A value that failed after it was read: at the field that gave it.
         size_t dove = e.offset;
@@ -287,10 +295,61 @@ class verificatore {
                " m long with cells up to " + n(static_cast<int64_t>(g.celle > 0 ? g.celle - 1 : 0) * 50) +
                " m";
       case 22:
-        return cosa + ": its area begins less than 350 m after the previous station's ends";
+        return stazioni_vicine(g, i);
       default:
         return v.parole + (v.con_posizione ? " at " + n(e.memorizzato) + " m" : "");
     }
+  }
+
+  // A station's area as the build computes it from its fields.
+  static std::pair<int64_t, int64_t> area(int64_t p, int64_t tipo, int64_t lunghezza, int64_t mar) {
+    if (tipo == 5 || tipo == 6) return {p - lunghezza, p + 150};
+    if (tipo == 7 || tipo == 8) return {p - lunghezza, p + lunghezza};
+    return {p - lunghezza / 2, p + lunghezza / 2 + (mar != 0 ? 50 : 0)};
+  }
+  std::optional<int64_t> numero_letto(const giro& g, int d, size_t inizio, int numero) const {
+    for (const evento_salvato& e : g.r.eventi)
+      if (e.specie == evento::campo && e.documento == d && e.inizio_record == inizio && e.campo == numero)
+        return e.letto;
+    return std::nullopt;
+  }
+
+  // Code 22, with both stations and their areas: the one before it in the
+  // file is the one the build compares with.
+  std::string stazioni_vicine(const giro& g, size_t i) const {
+    const evento_salvato& e = g.r.eventi[i];
+    const evento_salvato* prima = nullptr;
+    std::string nome, nome_prima;
+    for (size_t k = 0; k < i; ++k) {
+      const evento_salvato& r = g.r.eventi[k];
+      if (r.documento != 2 || r.record != "stazione") continue;
+      if (r.specie == evento::record && r.inizio_record != e.inizio_record) prima = &r;
+      if (r.specie == evento::testo && r.campo == 17)
+        (r.inizio_record == e.inizio_record ? nome : nome_prima) = r.testo;
+    }
+    auto campo = [&](size_t inizio, int k) { return numero_letto(g, 2, inizio, k).value_or(0); };
+    auto descrivi = [&](size_t inizio, const std::string& chi) {
+      const auto [a, b] = area(campo(inizio, 1), campo(inizio, 2), campo(inizio, 3), campo(inizio, 6));
+      return chi + " at " + n(campo(inizio, 1)) + " m (area " + n(a) + " to " + n(b) + " m)";
+    };
+    const std::string questa = descrivi(e.inizio_record, "station" + (nome.empty() ? "" : " " + nome));
+    if (prima == nullptr)
+      return questa + ": its area begins less than 350 m after the previous station's ends";
+    const std::string altra =
+        descrivi(prima->inizio_record, "station" + (nome_prima.empty() ? "" : " " + nome_prima)) +
+        " of line " + n(riga_colonna(testo(2), prima->inizio_record).riga);
+    const int64_t p = campo(e.inizio_record, 1), q = campo(prima->inizio_record, 1);
+    const auto fine_prima = area(q, campo(prima->inizio_record, 2), campo(prima->inizio_record, 3),
+                                 campo(prima->inizio_record, 6))
+                                .second;
+    if (p == q || (!nome.empty() && nome == nome_prima))
+      return questa + " repeats the " + altra + "; each station is listed once";
+    if (p < q)
+      return questa + " is out of order: it comes after the " + altra +
+             "; stations are listed in the order of travel";
+    return questa + " is too near the " + altra +
+           ": its area must begin at least 350 m after the other's end, at " + n(fine_prima + 350) +
+           " m or later";
   }
 
   std::string campo_letto(const giro& g, const evento_salvato& r, int numero) const {
@@ -324,6 +383,47 @@ class verificatore {
     return m;
   }
 
+  // What an author most likely meant by a number the reader refuses.
+  static std::string come_numero(const std::string& v) {
+    auto cifra = [](char c) { return c >= '0' && c <= '9'; };
+    if (v.find('\t') != std::string::npos)
+      return ": it holds a tab, which the reader does not drop as it drops blanks; fields are separated by "
+             "commas, with blanks around them if wanted";
+    // 7:30:00, a time of day as one field.
+    size_t i = 0, parti = 0;
+    std::vector<std::string> pezzi(1);
+    for (; i < v.size() && (cifra(v[i]) || v[i] == ':'); ++i) {
+      if (v[i] == ':')
+        pezzi.emplace_back();
+      else
+        pezzi.back() += v[i];
+    }
+    parti = pezzi.size();
+    if (i == v.size() && parti >= 2 && parti <= 3 &&
+        std::all_of(pezzi.begin(), pezzi.end(),
+                    [](const std::string& p) { return !p.empty() && p.size() <= 9; })) {
+      if (parti == 2) pezzi.emplace_back("0");
+      std::string forma;
+      for (const std::string& p : pezzi) forma += (forma.empty() ? "" : ", ") + std::to_string(std::stoll(p));
+      return ": a time is written as three fields, hours, minutes and seconds: " + forma;
+    }
+    // 400m, 95 km/h: a number with its unit.
+    size_t j = v[0] == '-' || v[0] == '+' ? 1 : 0;
+    const size_t cifre = j;
+    while (j < v.size() && (cifra(v[j]) || v[j] == '.')) ++j;
+    if (j > cifre && j < v.size()) {
+      size_t k = j;
+      while (k < v.size() && v[k] == ' ') ++k;
+      const std::string unita = v.substr(k);
+      static const char* unita_note[] = {"m", "mt",  "metri", "km",  "km/h", "kmh",
+                                         "s", "sec", "h",     "min", "%"};
+      const bool lettere = std::any_of(std::begin(unita_note), std::end(unita_note),
+                                       [&](const char* u) { return minuscolo(unita) == u; });
+      if (lettere) return ": drop the unit " + citato(unita) + " and write " + v.substr(0, j);
+    }
+    return "";
+  }
+
   std::string guasto(const giro& g, const evento_salvato& e, size_t dove) const {
     const std::string& t = testo(e.documento);
     const std::string valore = scritto(t, dove);
@@ -335,7 +435,8 @@ class verificatore {
       return soggetto + ": missing, the description ends before it";
     if (e.testo == "empty number") return soggetto + ": empty, where " + ammesso + " is needed";
     if (e.testo == "malformed number")
-      return soggetto + ": " + citato(valore) + " is not a number; allowed: " + ammesso;
+      return soggetto + ": " + citato(valore) + " is not a number" + come_numero(valore) +
+             "; allowed: " + ammesso;
     if (e.testo == "number out of range")
       return soggetto + ": " + valore + " is out of range; allowed: " + ammesso;
     if (e.testo == "unterminated quoted text")
@@ -498,7 +599,8 @@ class verificatore {
         } else {
           aggiungi(gravita::avviso, d, e.offset,
                    "extra field " + citato(e.testo) + " after the " + n(static_cast<int64_t>(campi)) +
-                       " fields of '" + rec.chiave + "': it is read as a keyword and ignored");
+                       " fields of '" + rec.chiave + "': it is read as a keyword and ignored" +
+                       virgola_decimale(t, rec.inizio));
         }
         continue;
       }
@@ -538,6 +640,24 @@ class verificatore {
         m += "; did you mean '" + *v + "'?";
       aggiungi(gravita::avviso, d, e.offset, m);
     }
+  }
+  // "12,5" standing alone on a record's line, not in a run of digits and
+  // commas such as a signal's "3,1,0".
+  static std::string virgola_decimale(const std::string& t, size_t inizio) {
+    auto cifra = [&](size_t i) { return i < t.size() && t[i] >= '0' && t[i] <= '9'; };
+    const size_t f = fine_riga(t, inizio);
+    for (size_t c = inizio + 1; c + 1 < f; ++c) {
+      if (t[c] != ',' || !cifra(c - 1) || !cifra(c + 1)) continue;
+      size_t a = c, b = c + 1;
+      while (a > inizio && cifra(a - 1)) --a;
+      while (b < f && cifra(b)) ++b;
+      if (a > inizio && t[a - 1] == ',') continue;
+      if (b < f && t[b] == ',' && b + 1 < f && t[b + 1] != ' ') continue;
+      const std::string intero = t.substr(a, c - a), fraz = t.substr(c + 1, b - c - 1);
+      return "; " + citato(intero + "," + fraz) + " is read as two fields, " + intero + " and " + fraz +
+             ": a comma always ends a field, so a fraction is written with a point, " + intero + "." + fraz;
+    }
+    return "";
   }
   static std::string elenco(const std::vector<std::string>& v) {
     std::string s;
@@ -607,7 +727,9 @@ class verificatore {
         else
           m = campo + ": " + n(e.letto) + " is stored as " + n(e.memorizzato) +
               ": 16 bits hold -32768 to 32767";
-        aggiungi(gravita::avviso, d, e.inizio_record, m);
+        // A value that wraps is another value, which no author means; a
+        // speed is only rounded to its step.
+        aggiungi(e.record == "velocita" ? gravita::avviso : gravita::errore, d, e.inizio_record, m);
       }
       if (e.specie == evento::campo) {
         const campo_formato* f = cerca_campo(e.record, e.campo);
@@ -620,6 +742,7 @@ class verificatore {
                        n(g.lunghezza) + " m (the build still places it, in the cells it keeps past the end)");
           continue;
         }
+        a_cella(e);
         if (detti.contains({d, e.inizio_record, e.campo})) continue;
         if (e.letto < f->sensato_minimo || e.letto > f->sensato_massimo) {
           std::string m = descrivi_campo(e.record, e.campo) + ": " + n(e.letto) + " is outside " +
@@ -635,6 +758,28 @@ class verificatore {
                  nome_record(e.record) + " at " + n(e.letto) + " m: not a multiple of 50, placed in cell " +
                      n(e.memorizzato) + (e.letto % 50 == 25 ? " (halfway: to the even cell)" : ""));
     }
+  }
+
+  // Runs and tunnels are written from a cell's start: a position inside a
+  // cell moves to the start of the cell it rounds to.
+  void a_cella(const evento_salvato& e) {
+    const bool inizio = (e.record == "pendenza" || e.record == "velocita" || e.record == "aderenza" ||
+                         e.record == "montagna") &&
+                        e.campo == 1;
+    const bool fine_galleria = e.record == "montagna" && e.campo == 2;
+    if ((!inizio && !fine_galleria) || e.letto % 50 == 0) return;
+    const double x = static_cast<double>(e.letto) / 50.0;
+    const int64_t k = arrotonda(fine_galleria ? x - 1.0 : x);
+    const std::string meta = e.letto % 50 == 25 || e.letto % 50 == -25 ? " (halfway: to the even cell)" : "";
+    if (fine_galleria)
+      aggiungi(gravita::nota, e.documento, e.offset,
+               "tunnel end at " + n(e.letto) + " m: not a multiple of 50, the tunnel's last cell is round(" +
+                   n(e.letto) + " / 50 - 1) = " + n(k) + meta + ", so it ends at " + n(k * 50 + 50) + " m");
+    else
+      aggiungi(gravita::nota, e.documento, e.offset,
+               nome_record(e.record) + " at " + n(e.letto) +
+                   " m: not a multiple of 50, it starts at cell round(" + n(e.letto) + " / 50) = " + n(k) +
+                   meta + ", at " + n(k * 50) + " m");
   }
 
   // The simulator shows each byte of a text as Latin-1.
@@ -662,8 +807,50 @@ class verificatore {
     }
   }
 
+  static std::string ora(int64_t secondi) {
+    char t[32];
+    std::snprintf(t, sizeof t, "%lld:%02lld:%02lld", static_cast<long long>(secondi / 3600),
+                  static_cast<long long>(secondi / 60 % 60), static_cast<long long>(secondi % 60));
+    return t;
+  }
+  int riga(const letto& r) const { return riga_colonna(testo(r.documento), r.inizio).riga; }
+
+  // The build turns a curve left when its keyword holds an 's' anywhere, so
+  // a word for right can read left.
+  void lato_curva(const letto& r) {
+    const std::string t = minuscolo(r.token);
+    const bool sinistra = t.find('s') != std::string::npos;
+    static const char* destre[] = {"destra", "dx", "right"};
+    static const char* sinistre[] = {"sinistra", "sx", "left"};
+    for (const char* w : sinistra ? destre : sinistre) {
+      if (t.find(w) == std::string::npos) continue;
+      aggiungi(
+          gravita::avviso, r.documento, r.inizio,
+          "curve keyword " + citato(r.token) + " says '" + w + "' but is read as a curve to the " +
+              (sinistra ? "left: an 's' anywhere in the keyword turns a curve left, and '" + std::string(w) +
+                              "' holds one; write 'd' for right, as in 'curva 3 d'"
+                        : "right: only an 's' in the keyword turns a curve left; write 's' for left, as in "
+                          "'curva 3 s'"));
+      return;
+    }
+  }
+
   void ordine() {
     std::map<std::string, const letto*> prima;
+    const letto* segnale_prima = nullptr;
+    const letto* orario_prima = nullptr;
+    std::optional<int64_t> orologio;
+    const letto* record_orologio = nullptr;
+    // The last clock is the one the build keeps; one that is no time of day
+    // is warned about already.
+    for (const letto& r : letti_) {
+      if (r.chiave != "orologio" || r.numeri.size() != 3) continue;
+      const int64_t h = r.numeri.at(1), m = r.numeri.at(2), sec = r.numeri.at(3);
+      orologio = h >= 0 && h <= 23 && m >= 0 && m <= 59 && sec >= 0 && sec <= 59
+                     ? std::optional<int64_t>((h * 60 + m) * 60 + sec)
+                     : std::nullopt;
+      record_orologio = &r;
+    }
     std::optional<int64_t> fine_curva, fine_galleria;
     for (const letto& r : letti_) {
       auto v = [&](int k) {
@@ -680,11 +867,43 @@ class verificatore {
         else
           p = &r;
       } else if (r.chiave == "curva" && v(1) && v(2)) {
+        lato_curva(r);
         if (fine_curva && *v(1) < *fine_curva)
           aggiungi(gravita::avviso, r.documento, r.inizio,
                    "curve at " + n(*v(1)) + " m begins before the previous curve ends at " + n(*fine_curva) +
                        " m: the plan bends it from where the previous one ends");
         fine_curva = std::max(fine_curva.value_or(0), *v(1) + *v(2));
+      } else if (r.chiave == "segnale" && v(1)) {
+        if (segnale_prima != nullptr && *v(1) < segnale_prima->numeri.at(1))
+          aggiungi(gravita::avviso, r.documento, r.inizio,
+                   "signal at " + n(*v(1)) + " m comes after the signal at " +
+                       n(segnale_prima->numeri.at(1)) + " m of line " + n(riga(*segnale_prima)) +
+                       ": signals out of order; list them in the order of travel");
+        else
+          segnale_prima = &r;
+      } else if (r.chiave == "stazione" && v(14) && v(15) && v(16)) {
+        // 0:00:00 is a station without a time.
+        const int64_t t = (*v(14) * 60 + *v(15)) * 60 + *v(16);
+        if (t == 0) continue;
+        const std::string nome = r.testi.contains(17) ? " " + r.testi.at(17) : std::string();
+        if (orario_prima != nullptr) {
+          const int64_t u = (orario_prima->numeri.at(14) * 60 + orario_prima->numeri.at(15)) * 60 +
+                            orario_prima->numeri.at(16);
+          if (t < u) {
+            const std::string altro =
+                orario_prima->testi.contains(17) ? " " + orario_prima->testi.at(17) : std::string();
+            aggiungi(gravita::avviso, r.documento, r.inizio,
+                     "station" + nome + " at " + ora(t) + " comes after the station" + altro + " of line " +
+                         n(riga(*orario_prima)) + " at " + ora(u) +
+                         ": times out of order; a station's time follows the one before it");
+            continue;
+          }
+        }
+        if (orologio && t < *orologio)
+          aggiungi(gravita::avviso, r.documento, r.inizio,
+                   "station" + nome + " at " + ora(t) + " is before the clock's start, " + ora(*orologio) +
+                       " on line " + n(riga(*record_orologio)) + ": the train starts at the clock's time");
+        orario_prima = &r;
       } else if (r.chiave == "montagna" && v(1) && v(2)) {
         if (*v(2) < *v(1))
           aggiungi(gravita::avviso, r.documento, r.inizio,
@@ -712,6 +931,24 @@ class verificatore {
       return r.documento == 2 && r.chiave == "stazione";
     });
     if (letto_treno && !stazioni) aggiungi(gravita::avviso, 2, std::nullopt, "the train has no station");
+    if (!letto_treno) return;
+    // The scenario table starts cleared: what no record gives stays 0.
+    static const std::pair<const char*, const char*> generali[] = {
+        {"vetture", "0 coaches"},
+        {"massa frenata", "a braked mass of 0 percent"},
+        {"sabbia", "no sand (0)"},
+        {"orologio", "a clock of 0:00:00"}};
+    for (const auto& [chiave, valore] : generali) {
+      const bool presente = std::any_of(letti_.begin(), letti_.end(), [&](const letto& r) {
+        return r.documento == 2 && r.chiave == chiave;
+      });
+      // Set aside for an error of its own, it is there all the same.
+      if (presente || chiavi_errate_.contains({2, chiave})) continue;
+      const record_formato* f = cerca_record(chiave);
+      aggiungi(gravita::avviso, 2, std::nullopt,
+               "the train has no " + nome_record(chiave) + " record ('" + std::string(f->esempio) +
+                   "' in its general section): the build takes " + valore);
+    }
   }
 
   std::vector<letto> letti_;
@@ -723,10 +960,13 @@ class verificatore {
   std::vector<reperto> reperti_;
   std::set<std::pair<int, size_t>> intestazioni_;
   std::set<std::pair<int, size_t>> errati_;
+  std::optional<arresto_costruzione> incompleto_;
+  std::set<std::pair<int, std::string>> chiavi_errate_;  // kinds of the records set aside
 };
 
 }  // namespace
 
-std::vector<reperto> verifica(const ingresso_verifica& in) { return verificatore(in).esegui(); }
+std::vector<reperto> verifica(const ingresso_verifica& in) { return verificatore(in).esegui().reperti; }
+esito_verifica verifica_completa(const ingresso_verifica& in) { return verificatore(in).esegui(); }
 
 }  // namespace autori

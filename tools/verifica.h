@@ -28,6 +28,18 @@ struct ingresso_verifica {
 // and what the last run observed.
 std::vector<reperto> verifica(const ingresso_verifica& in);
 
+// Where the build as written stops with code 25 and still writes its files,
+// which then hold only what was compiled before that place.
+struct arresto_costruzione {
+  int documento;
+  std::optional<size_t> offset;  // none: before the description was read
+};
+struct esito_verifica {
+  std::vector<reperto> reperti;
+  std::optional<arresto_costruzione> incompleto;
+};
+esito_verifica verifica_completa(const ingresso_verifica& in);
+
 // At most this many findings are kept.
 inline constexpr size_t massimo_reperti = 100;
 
