@@ -22,5 +22,6 @@ comando aggiungi_decompile(CLI::App& app);
 comando aggiungi_diff(CLI::App& app);
 comando aggiungi_format(CLI::App& app);
 comando aggiungi_view(CLI::App& app);
+comando aggiungi_serve(CLI::App& app);
 
 }  // namespace autori

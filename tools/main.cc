@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
                                           autori::aggiungi_documents(app), autori::aggiungi_inspect(app),
                                           autori::aggiungi_plot(app),      autori::aggiungi_decompile(app),
                                           autori::aggiungi_diff(app),      autori::aggiungi_format(app),
-                                          autori::aggiungi_view(app)};
+                                          autori::aggiungi_view(app),      autori::aggiungi_serve(app)};
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

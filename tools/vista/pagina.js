@@ -1009,7 +1009,7 @@ mostraReperti();
 disegnaOra();
 
 if (DIRETTA) {
-  const fonte = new EventSource('events');
+  const fonte = new EventSource('events?since=' + (D.generation || 0));
   fonte.addEventListener('scenario', e => nuovoScenario(JSON.parse(e.data)));
   fonte.addEventListener('failure', e => { const j = JSON.parse(e.data); guasto(j.error, j.findings); });
 }
@@ -1020,7 +1020,11 @@ window.vista = {
   finestra: () => [stato.a, stato.b],
   zoom, sposta, imposta, cerca,
   // What each layer drew in the last frame.
-  conta: () => Object.assign({}, vistaPiano.conta, vistaProfilo.conta),
+  conta: () => {
+    const c = Object.assign({}, vistaPiano.conta);
+    for (const k in vistaProfilo.conta) c[k] = (c[k] || 0) + vistaProfilo.conta[k];
+    return c;
+  },
   presenti: () => livelli.map(l => l[0]).filter(presente),
   // Where an object is drawn, on the plan and on the profile, in page pixels.
   posto: (kind, i) => {
