@@ -27,7 +27,9 @@ std::string json_per_pagina(const json& dati) {
   return s;
 }
 
-std::string pagina(const json& dati, bool in_diretta) {
+std::string pagina(const json& dati, bool in_diretta) { return pagina(json_per_pagina(dati), in_diretta); }
+
+std::string pagina(const std::string& dati_per_pagina, bool in_diretta) {
   std::string s(pagina_html);
   // The script goes in last: the data it replaces could hold a placeholder.
   sostituisci(s, "/*STILE*/", pagina_css);
@@ -35,7 +37,7 @@ std::string pagina(const json& dati, bool in_diretta) {
   const size_t d = s.find("/*DATI*/");
   const size_t c = s.find("/*CODICE*/");
   if (d == std::string::npos || c == std::string::npos || c < d) return s;
-  return s.substr(0, d) + json_per_pagina(dati) + s.substr(d + 8, c - d - 8) + std::string(pagina_js) +
+  return s.substr(0, d) + dati_per_pagina + s.substr(d + 8, c - d - 8) + std::string(pagina_js) +
          s.substr(c + 10);
 }
 

@@ -53,20 +53,25 @@ class stato_servito {
     ++numero_;
     if (!l.errore) {
       l.dati["generation"] = numero_;
-      evento = "event: scenario\ndata: " + vista::json_per_pagina(l.dati) + "\n\n";
-      pagina_ = vista::pagina(l.dati, true);
-    } else if (pagina_.empty()) {
+      dati_ = vista::json_per_pagina(l.dati);
+      evento = "event: scenario\ndata: " + dati_ + "\n\n";
+    } else if (dati_.empty()) {
       // No build has worked yet: the page shows the error and waits for one.
-      vista::json vuoto{{"title", "no scenario yet"}, {"objects", vista::json::array()}, {"generation", 0}};
-      pagina_ = vista::pagina(vuoto, true);
+      dati_ = vista::json_per_pagina(
+          {{"title", "no scenario yet"}, {"objects", vista::json::array()}, {"generation", 0}});
     }
     evento_ = std::move(evento);
     cambiato_.notify_all();
   }
 
+  // Made when asked for: most builds are seen through the events alone.
   std::string pagina() {
-    std::lock_guard<std::mutex> g(m_);
-    return pagina_;
+    std::string d;
+    {
+      std::lock_guard<std::mutex> g(m_);
+      d = dati_;
+    }
+    return vista::pagina(d, true);
   }
 
   // The event after `visto`, waiting at most `attesa`; empty when none came.
@@ -97,7 +102,7 @@ class stato_servito {
   std::mutex m_;
   std::condition_variable cambiato_;
   long numero_ = 0;
-  std::string pagina_;
+  std::string dati_;
   std::string evento_;
   bool chiuso_ = false;
 };
