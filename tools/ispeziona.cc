@@ -1,5 +1,7 @@
 // autori inspect: what a scenario file holds, one cell, row or metre per line,
 // first in the author's words, then field by field.
+#include "ispeziona.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -19,7 +21,6 @@
 #include "diagnostica.h"
 #include "documents/lettore.h"
 #include "files/archivio.h"
-#include "ispeziona.h"
 #include "model/campi.h"
 #include "model/dominio.h"
 #include "output/decodifica.h"

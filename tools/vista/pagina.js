@@ -202,7 +202,7 @@ function posatore(larghezza, altezza) {
 // ---- The plan
 
 const vistaPiano = { s: 1, cx: 0, cy: 0, punti: [], segni: [], conta: {} };
-const MARGINE = 28;
+const MARGINE = 40;
 
 function pienoM(m) { return m >= 0 && m < P.n && P.X[m] === P.X[m]; }
 
@@ -901,7 +901,8 @@ function agganciaTela(t, metroDi, daTrascinamento, oggettoIn) {
     zoom(f, metroDi(e.clientX - r.left, e.clientY - r.top));
   }, { passive: false });
   c.addEventListener('pointerdown', e => {
-    c.setPointerCapture(e.pointerId);
+    // A pointer the browser does not know (one made up by a script) cannot be captured.
+    try { c.setPointerCapture(e.pointerId); } catch { /* the moves still come while over the canvas */ }
     punti.set(e.pointerId, [e.clientX, e.clientY]);
     inizio = [e.clientX, e.clientY]; mosso = false;
     if (punti.size === 2) { const [p, q] = [...punti.values()]; distanza = Math.hypot(p[0] - q[0], p[1] - q[1]); }
@@ -1033,7 +1034,10 @@ window.vista = {
     const rp = TP.c.getBoundingClientRect(), rf = TF.c.getBoundingClientRect();
     const r = { m: o.m, name: o.name };
     if (P && pienoM(o.m)) { const [x, y] = pxPiano(o.m); r.piano = [rp.left + x, rp.top + y]; }
-    if (o.m >= stato.a && o.m <= stato.b) r.profilo = [rf.left + xProfilo(o.m), rf.top + fila.stazioni + 6];
+    const righe = { station: 'stazioni', listed: 'stazioni', signal: 'segnali', code: 'codici', codeless: 'codici', board: 'rallentamenti', slowdown: 'rallentamenti', slowdownEnd: 'rallentamenti', indicator: 'indicatori', sign: 'cartelli', curve: 'curve', tunnel: 'stazioni' };
+    const m = o.to === undefined ? o.m : (Math.max(o.m, stato.a) + Math.min(o.to, stato.b)) / 2;
+    if (m >= stato.a && m <= stato.b) r.profilo = [rf.left + xProfilo(m), rf.top + fila[righe[kind]] + (kind === 'curve' ? 6 : 6)];
+    if (o.to !== undefined && P && pienoM(Math.round(m))) { const [x, y] = pxPiano(Math.round(m)); r.piano = [rp.left + x, rp.top + y]; }
     return r;
   },
   // The kilometres the plan shows: the metres of the route drawn inside it.

@@ -118,13 +118,13 @@ class raccolta {
   json oggetti() {
     json v = json::array();
     for (const stazione_da_disegnare& st : stazioni(s_)) {
-      json o{{"kind", st.con_cella ? "station" : "listed"}, {"m", st.metro}, {"name", utf8_da_latin1(st.nome)}};
+      json o{
+          {"kind", st.con_cella ? "station" : "listed"}, {"m", st.metro}, {"name", utf8_da_latin1(st.nome)}};
       if (st.riga >= 0 && s_.righe) {
         const parole_inspect p = parole_riga(*s_.righe, st.riga);
         o["row"] = st.riga;
         // A point with no time of its own holds 0 there.
         if (p.chiavi.value("time_s", 0) != 0) o["time"] = p.chiavi["time"];
-        if (p.chiavi.contains("time")) o["time"] = p.chiavi["time"];
         o["rowWords"] = "row " + std::to_string(st.riga) + ": " + p.testo;
       }
       // A station's cell ends its area: the one that names its row.
@@ -154,7 +154,8 @@ class raccolta {
             sx.append(sx.empty() ? "" : " ").append(std::to_string(a));
             dx.append(dx.empty() ? "" : " ").append(std::to_string(b));
           }
-          v.push_back({{"kind", "indicator"}, {"m", m}, {"cell", n}, {"text", sx == dx ? sx : sx + " / " + dx}});
+          v.push_back(
+              {{"kind", "indicator"}, {"m", m}, {"cell", n}, {"text", sx == dx ? sx : sx + " / " + dx}});
           break;
         }
         case tipo_cella::punto_codice:
@@ -219,9 +220,8 @@ class raccolta {
       pendenza.push_back(p.chiavi["gradient_permille"]);
       aderenza.push_back(p.chiavi["adhesion"]);
     }
-    return {{"count", c.size()},      {"fields", nomi},       {"values", colonne},
-            {"meanings", significati}, {"meaning", indici},    {"speed", velocita},
-            {"gradient", pendenza},    {"adhesion", aderenza}};
+    return {{"count", c.size()}, {"fields", nomi},    {"values", colonne},    {"meanings", significati},
+            {"meaning", indici}, {"speed", velocita}, {"gradient", pendenza}, {"adhesion", aderenza}};
   }
 
  private:
@@ -320,7 +320,8 @@ lettura da_cartella(const std::string& cartella, const std::string& identificati
     if (!celle) return {nomi::percorso_dat(id).string() + ": error: does not exist", {}};
     const auto piano = ingresso(nomi::linea_dat(id), false);
     scenario_letto s;
-    if (auto e = componi_scenario(s, *piano, *celle, *tabella)) return {e->first + ": error: " + e->second, {}};
+    if (auto e = componi_scenario(s, *piano, *celle, *tabella))
+      return {e->first + ": error: " + e->second, {}};
     s.nome_file = fs::path(cartella).filename().string();
     if (s.nome_file.empty()) s.nome_file = fs::path(cartella).parent_path().filename().string();
     return {std::nullopt, scena(s, nullptr, nullptr, nullptr)};
@@ -370,7 +371,8 @@ lettura da_descrizioni(const std::string& file_linea, const std::string& file_tr
   const provenienza p = provenienza_celle(*s.celle, d.linea, d.treno, identificativo, numero_treno);
   json j = scena(s, &d, &p, &reperti);
   if (r.codice != 0)
-    j["buildCode"] = "the build records code " + std::to_string(r.codice) + ": " + descrivi_codice(r.codice).parole;
+    j["buildCode"] =
+        "the build records code " + std::to_string(r.codice) + ": " + descrivi_codice(r.codice).parole;
   return {std::nullopt, std::move(j)};
 }
 

@@ -132,7 +132,8 @@ int esegui(const opzioni& o) {
   // name points here gets nothing.
   auto host_ammesso = [&](const std::string& h) {
     const std::string p = ":" + std::to_string(porta);
-    for (const std::string& nome : {std::string("127.0.0.1"), std::string("localhost"), std::string("[::1]"), o.host})
+    for (const std::string& nome :
+         {std::string("127.0.0.1"), std::string("localhost"), std::string("[::1]"), o.host})
       if (h == nome + p || h == nome) return true;
     return false;
   };
@@ -157,24 +158,28 @@ int esegui(const opzioni& o) {
     long visto = 0;
     if (r.has_param("since")) visto = std::strtol(r.get_param_value("since").c_str(), nullptr, 10);
     res.set_header("Cache-Control", "no-store");
-    res.set_chunked_content_provider("text/event-stream", [&stato, visto](size_t, httplib::DataSink& sink) mutable {
-      if (stato.chiuso()) return false;
-      std::string e = stato.dopo(visto, std::chrono::milliseconds(2000));
-      // A comment now and then finds a page that has gone away.
-      if (e.empty()) e = ": still here\n\n";
-      if (stato.chiuso() || !sink.is_writable()) return false;
-      return sink.write(e.data(), e.size());
-    });
+    res.set_chunked_content_provider("text/event-stream",
+                                     [&stato, visto](size_t, httplib::DataSink& sink) mutable {
+                                       if (stato.chiuso()) return false;
+                                       std::string e = stato.dopo(visto, std::chrono::milliseconds(2000));
+                                       // A comment now and then finds a page that has gone away.
+                                       if (e.empty()) e = ": still here\n\n";
+                                       if (stato.chiuso() || !sink.is_writable()) return false;
+                                       return sink.write(e.data(), e.size());
+                                     });
   });
   s.set_error_handler([](const httplib::Request&, httplib::Response& res) {
     if (res.status == 404)
-      res.set_content("autori serve has the page at / and its events at /events, nothing else\n", "text/plain");
+      res.set_content("autori serve has the page at / and its events at /events, nothing else\n",
+                      "text/plain");
   });
 
   const bool legato = porta == 0 ? (porta = s.bind_to_any_port(o.host)) > 0 : s.bind_to_port(o.host, porta);
-  if (!legato) return errore(o.host + ":" + std::to_string(o.porta), "cannot listen there: in use, or not an address of this machine");
-  const std::string indirizzo = (o.host.find(':') != std::string::npos ? "[" + o.host + "]" : o.host) + ":" +
-                                std::to_string(porta);
+  if (!legato)
+    return errore(o.host + ":" + std::to_string(o.porta),
+                  "cannot listen there: in use, or not an address of this machine");
+  const std::string indirizzo =
+      (o.host.find(':') != std::string::npos ? "[" + o.host + "]" : o.host) + ":" + std::to_string(porta);
   if (o.host_dato && o.host != "127.0.0.1" && o.host != "localhost" && o.host != "::1")
     std::cerr << "autori serve: warning: listening on " << o.host
               << " as --host asks: whoever reaches this machine there sees the descriptions" << std::endl;
@@ -193,7 +198,8 @@ int esegui(const opzioni& o) {
     linea = std::move(l);
     treno = std::move(t);
     stato.pubblica(vista::da_descrizioni(o.linea, o.treno, o.identificativo, o.numero_treno));
-    std::cerr << "autori serve: " << o.linea << " or " << o.treno << " changed: page " << stato.numero() << std::endl;
+    std::cerr << "autori serve: " << o.linea << " or " << o.treno << " changed: page " << stato.numero()
+              << std::endl;
   }
   stato.chiudi();
   s.stop();

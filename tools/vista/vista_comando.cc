@@ -67,8 +67,8 @@ comando aggiungi_view(CLI::App& app) {
                 "Scenario identifier (default: from the folder's .sim file, or " +
                     std::string(identificativo_scenario) + " for descriptions)");
   s->add_option("--train", o->numero_treno,
-                "Train number (default: from the folder's .sim file, or " + std::string(numero_treno_scenario) +
-                    " for descriptions)");
+                "Train number (default: from the folder's .sim file, or " +
+                    std::string(numero_treno_scenario) + " for descriptions)");
   s->footer(
       "The page holds its script, its style and the scenario: it opens from the disk in any current\n"
       "browser, with no network. The plan and the profile share one kilometre axis: the wheel, a\n"

@@ -80,6 +80,21 @@ try {
     const spostato = await page.evaluate(() => window.vista.kmProfilo());
     verifica(spostato[0] > dopo[1][0] + 1, `${nome}: a drag to the left moves the window on, to ${spostato.map(Math.round)}`);
 
+    // Two fingers moving apart on the plan zoom in about their middle.
+    await page.evaluate(() => window.vista.imposta(0, 1e9));
+    const prima2 = await page.evaluate(() => window.vista.finestra());
+    await page.evaluate(() => {
+      const c = document.getElementById('piano'), r = c.getBoundingClientRect();
+      const x = r.left + r.width / 2, y = r.top + r.height / 2;
+      const e = (tipo, id, dx) => c.dispatchEvent(new PointerEvent(tipo, { pointerId: id, clientX: x + dx, clientY: y, bubbles: true, pointerType: 'touch', isPrimary: id === 1 }));
+      e('pointerdown', 1, -20); e('pointerdown', 2, 20);
+      for (let d = 20; d <= 120; d += 20) { e('pointermove', 1, -d); e('pointermove', 2, d); }
+      e('pointerup', 1, -120); e('pointerup', 2, 120);
+    });
+    const dopo2 = await page.evaluate(() => window.vista.finestra());
+    // The fingers end 240 px apart from 40: a sixth of the width, give or take the clamp at the ends.
+    verifica(dopo2[1] - dopo2[0] < (prima2[1] - prima2[0]) / 4, `${nome}: a pinch zooms in, from ${Math.round(prima2[1] - prima2[0])} m to ${Math.round(dopo2[1] - dopo2[0])} m`);
+
     // The search finds a station and selects it.
     await page.evaluate(() => window.vista.imposta(0, 1e9));
     await page.type('#domanda', 'AREZZO');
@@ -121,6 +136,20 @@ try {
         verifica(/from line 85 of .*treno-rallentato\.txt/.test(f) && /stazione,\s+198750,.*AREZZO/.test(f), `${nome}: the source line is shown: ${f}`);
       } else {
         verifica(fonte === null, `${nome}: no source line without the descriptions`);
+      }
+    }
+
+    // Hovering a curve tells its side and radius, on the profile and on the plan.
+    await page.evaluate(() => window.vista.imposta(100000, 110000));
+    const curva = await page.evaluate(() => {
+      for (let k = 0; ; k++) { const p = window.vista.posto('curve', k); if (!p) return null; if (p.m >= 101000 && p.profilo && p.piano) return Object.assign(p, { k }); }
+    });
+    verifica(!!curva, `${nome}: a curve is drawn between 101 and 110 km`);
+    if (curva) {
+      for (const dove of ['profilo', 'piano']) {
+        await page.mouse.move(curva[dove][0], curva[dove][1]);
+        const t = await page.$eval('#suggerimento', e => e.hidden ? '' : e.textContent);
+        verifica(/^curve (left|right), radius \d+ m, /.test(t), `${nome}: hovering a curve on the ${dove} says "${t}"`);
       }
     }
 
