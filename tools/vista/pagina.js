@@ -688,8 +688,9 @@ function sopra() {
 }
 
 const suggerimento = document.getElementById('suggerimento');
-function suggerisci(testo, ev) {
-  if (!testo) { suggerimento.hidden = true; return; }
+function suggerisci(testo, ev, da) {
+  if (!testo) { if (!da || suggerimento.dataset.da === da) suggerimento.hidden = true; return; }
+  suggerimento.dataset.da = da || '';
   const r = document.getElementById('disegni').getBoundingClientRect();
   suggerimento.textContent = testo;
   suggerimento.hidden = false;
@@ -927,7 +928,7 @@ function agganciaTela(t, metroDi, daTrascinamento, oggettoIn) {
     stato.cursore = m;
     sopra();
     const o = oggettoIn(x, y);
-    suggerisci(o ? descrivi(o) : (m !== null ? `${km(m)}, cell ${Math.floor(m / CELLA)}` : ''), e);
+    suggerisci(o ? descrivi(o) : (m !== null ? `${km(m)}, cell ${Math.floor(m / CELLA)}` : ''), e, c.id);
   });
   const fine = e => {
     const era = punti.has(e.pointerId);
@@ -942,7 +943,8 @@ function agganciaTela(t, metroDi, daTrascinamento, oggettoIn) {
   };
   c.addEventListener('pointerup', fine);
   c.addEventListener('pointercancel', fine);
-  c.addEventListener('pointerleave', () => { stato.cursore = null; sopra(); suggerisci(''); });
+  // Leaving one canvas for the other must not hide what the other just showed.
+  c.addEventListener('pointerleave', () => { stato.cursore = null; sopra(); suggerisci('', null, c.id); });
 }
 
 agganciaTela(TP, (x, y, stretto) => {
@@ -986,9 +988,11 @@ function nuovoScenario(dati) {
   document.getElementById('guasto').hidden = true;
   imposta(stato.a, stato.b);
   if (prima) {
-    const o = prima.o;
+    // An object gone from this build (a save caught half way) is looked for again in the next.
+    const o = prima.o || prima.voluto;
     const ritrovato = o && o.kind !== 'finding' && (oggetti[o.kind] || []).find(x => x.m === o.m);
-    stato.scelta = ritrovato ? { o: ritrovato, m: ritrovato.m } : { o: null, m: prima.m, cella: Math.floor(prima.m / CELLA) };
+    stato.scelta = ritrovato ? { o: ritrovato, m: ritrovato.m }
+      : { o: null, m: prima.m, cella: Math.floor(prima.m / CELLA), voluto: o && o.kind !== 'finding' ? o : undefined };
   }
   mostraScelta(); mostraReperti(); mostraLivelli();
 }
@@ -1011,7 +1015,12 @@ disegnaOra();
 
 if (DIRETTA) {
   const fonte = new EventSource('events?since=' + (D.generation || 0));
-  fonte.addEventListener('scenario', e => nuovoScenario(JSON.parse(e.data)));
+  fonte.addEventListener('scenario', e => {
+    const t0 = performance.now();
+    nuovoScenario(JSON.parse(e.data));
+    disegnaOra();
+    tempi.aggiornamento = performance.now() - t0;
+  });
   fonte.addEventListener('failure', e => { const j = JSON.parse(e.data); guasto(j.error, j.findings); });
 }
 
@@ -1029,6 +1038,8 @@ window.vista = {
   presenti: () => livelli.map(l => l[0]).filter(presente),
   // Where an object is drawn, on the plan and on the profile, in page pixels.
   posto: (kind, i) => {
+    // The plan's frame is the last frame's: one still to come is drawn now.
+    if (inAttesa) disegnaOra();
     const o = (oggetti[kind] || [])[i];
     if (!o) return null;
     const rp = TP.c.getBoundingClientRect(), rf = TF.c.getBoundingClientRect();

@@ -195,11 +195,23 @@ int esegui(const opzioni& o) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     std::optional<std::string> l = contenuto(o.linea), t = contenuto(o.treno);
     if (l == linea && t == treno) continue;
+    // A save read half way builds a description the author never wrote:
+    // the files must read the same twice in a row.
+    for (int i = 0; i < 10; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      std::optional<std::string> l2 = contenuto(o.linea), t2 = contenuto(o.treno);
+      if (l2 == l && t2 == t) break;
+      l = std::move(l2);
+      t = std::move(t2);
+    }
     linea = std::move(l);
     treno = std::move(t);
+    const auto t0 = std::chrono::steady_clock::now();
     stato.pubblica(vista::da_descrizioni(o.linea, o.treno, o.identificativo, o.numero_treno));
-    std::cerr << "autori serve: " << o.linea << " or " << o.treno << " changed: page " << stato.numero()
-              << std::endl;
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+    std::cerr << "autori serve: " << o.linea << " or " << o.treno << " changed: build " << stato.numero()
+              << " in " << ms << " ms" << std::endl;
   }
   stato.chiudi();
   s.stop();

@@ -149,7 +149,8 @@ try {
       for (const dove of ['profilo', 'piano']) {
         await page.mouse.move(curva[dove][0], curva[dove][1]);
         const t = await page.$eval('#suggerimento', e => e.hidden ? '' : e.textContent);
-        verifica(/^curve (left|right), radius \d+ m, /.test(t), `${nome}: hovering a curve on the ${dove} says "${t}"`);
+        const w = await page.evaluate(() => window.vista.finestra());
+        verifica(/^curve (left|right), radius \d+ m, /.test(t), `${nome}: hovering a curve on the ${dove} says "${t}" (${JSON.stringify(curva)}, window ${w})`);
       }
     }
 

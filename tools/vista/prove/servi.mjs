@@ -74,11 +74,14 @@ try {
       return;
     }
     const ms = Date.now() - t0;
-    console.log(`time serve: ${descrizione} shows ${ms} ms after the save`);
+    const costruzione = [...errori.matchAll(/in (\d+) ms/g)].pop();
+    const pagina = await page.evaluate(() => window.vista.tempi.aggiornamento);
+    console.log(`time serve: ${descrizione} shows ${ms} ms after the save (the server's build ${costruzione ? costruzione[1] : '?'} ms, the page's update ${pagina ? pagina.toFixed(0) : '?'} ms)`);
     verifica(true, descrizione);
     const dopo = await page.evaluate(() => window.vista.finestra());
     verifica(Math.abs(dopo[0] - finestra[0]) < 1 && Math.abs(dopo[1] - finestra[1]) < 1, `${descrizione}: the window stays ${dopo.map(Math.round)}`);
-    verifica(/station AREZZO/.test(await page.$eval('#scelta', e => e.textContent)), `${descrizione}: AREZZO stays selected`);
+    const scelta = await page.$eval('#scelta', e => e.textContent);
+    verifica(/station AREZZO/.test(scelta), `${descrizione}: AREZZO stays selected (${scelta.slice(0, 80)})`);
   };
   // A second signal in the cell of the one at 3900 m (line 108): the build records code 16.
   const doppio = originale.replace(/^(segnale,    3900,.*)\r\n/m, '$1\r\nsegnale,    3910,   2, 3, 7,  7, 2,    2,  1,1,0, 0\r\n');
