@@ -788,6 +788,7 @@ function mostraReperti() {
   if (D.sourceNote) h += `<p class="reperto note">the descriptions ${esc(D.sourceNote)}</p>`;
   if (r.length) {
     h += `<h2>Findings (${r.length})</h2>`;
+    if (D.findingsNote) h += `<p class="reperto note">${esc(D.findingsNote)}</p>`;
     r.forEach((f, i) => {
       h += `<div class="reperto ${esc(f.severity)}" data-i="${i}">${esc(f.file)}${f.line ? ':' + f.line + ':' + f.column : ''}: ${esc(f.severity)}: ${esc(f.message)}</div>`;
     });

@@ -265,8 +265,11 @@ json scena(const scenario_letto& s, const descrizioni* d, const provenienza* fon
   j["sources"] = sorgenti;
   if (fonti != nullptr && !fonti->scarto.empty()) j["sourceNote"] = fonti->scarto;
   json trovati = json::array();
+  if (reperti != nullptr && d != nullptr && reperti->size() > massimo_reperti)
+    j["findingsNote"] = "too many problems: check stopped after the first " + std::to_string(massimo_reperti);
   if (reperti != nullptr && d != nullptr)
     for (const reperto& x : *reperti) {
+      if (trovati.size() == massimo_reperti) break;
       json f{{"severity", x.livello == gravita::errore   ? "error"
                           : x.livello == gravita::avviso ? "warning"
                                                          : "note"},
