@@ -106,6 +106,12 @@ try {
     const arezzo = await page.evaluate(() => window.vista.posto('station', 0) && window.vista.stato.scelta.m);
     verifica(finestra[0] <= arezzo && arezzo <= finestra[1] && finestra[1] - finestra[0] < 20000,
       `${nome}: the window ${finestra.map(Math.round)} is around AREZZO at ${arezzo} m`);
+    // A point with no time of its own shows none (the table holds 0 there), where a station shows its own.
+    await page.$eval('#domanda', e => { e.value = ''; });
+    await page.type('#domanda', 'P.C. SALARCO');
+    await page.keyboard.press('Enter');
+    const salarco = await page.$eval('#scelta h2', e => e.textContent);
+    verifica(salarco === 'listed point P.C. SALARCO, 177.100 km', `${nome}: a listed point has no time: ${salarco}`);
     // A kilometre and a cell.
     await page.$eval('#domanda', e => { e.value = ''; });
     await page.type('#domanda', 'cell 250');
