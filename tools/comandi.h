@@ -21,5 +21,7 @@ comando aggiungi_plot(CLI::App& app);
 comando aggiungi_decompile(CLI::App& app);
 comando aggiungi_diff(CLI::App& app);
 comando aggiungi_format(CLI::App& app);
+comando aggiungi_view(CLI::App& app);
+comando aggiungi_serve(CLI::App& app);
 
 }  // namespace autori

@@ -54,8 +54,8 @@ std::string leggi(const std::string& file) {
   }
 }
 
-tracciato_t leggi_piano(const std::string& file) {
-  auto d = decodifica_tracciato(leggi(file));
+tracciato_t leggi_piano(const std::string& file, const std::string& dati) {
+  auto d = decodifica_tracciato(dati);
   if (!d.ok()) throw rifiuto{file, "not a plan file: " + d.errore};
   const tracciato_t& t = d.valore;
   auto intero = [&](int32_t m, int k, double v) {
@@ -74,8 +74,8 @@ tracciato_t leggi_piano(const std::string& file) {
   return std::move(d.valore);
 }
 
-std::vector<cella> leggi_celle(const std::string& file) {
-  auto d = decodifica_percorso(leggi(file));
+std::vector<cella> leggi_celle(const std::string& file, const std::string& dati) {
+  auto d = decodifica_percorso(dati);
   if (!d.ok()) throw rifiuto{file, "not a cells file: " + d.errore};
   if (d.valore.size() <= cella_timbro || d.valore[cella_timbro].*marcatore_cella != valore_marcatore_cella)
     throw rifiuto{file, "not a cells file: cell 1 lacks the marker " +
@@ -83,8 +83,8 @@ std::vector<cella> leggi_celle(const std::string& file) {
   return std::move(d.valore);
 }
 
-tabella leggi_tabella(const std::string& file) {
-  auto d = decodifica_tabella(leggi(file));
+tabella leggi_tabella(const std::string& file, const std::string& dati) {
+  auto d = decodifica_tabella(dati);
   if (!d.ok()) throw rifiuto{file, "not a table file: " + d.errore};
   if (d.valore[riga_timbro].*marcatore_riga != valore_marcatore_riga)
     throw rifiuto{file, "not a table file: row 85 lacks the marker " + std::to_string(valore_marcatore_riga) +
@@ -180,9 +180,9 @@ int esegui(const opzioni& o, bool piano) {
       return errore_uso("the picture " + o.uscita + " would replace its input " + *ingresso);
   try {
     scenario_letto s;
-    if (!o.piano.empty()) s.piano = leggi_piano(o.piano);
-    if (!o.celle.empty()) s.celle = leggi_celle(o.celle);
-    if (!o.tabella.empty()) s.righe = leggi_tabella(o.tabella);
+    if (!o.piano.empty()) s.piano = leggi_piano(o.piano, leggi(o.piano));
+    if (!o.celle.empty()) s.celle = leggi_celle(o.celle, leggi(o.celle));
+    if (!o.tabella.empty()) s.righe = leggi_tabella(o.tabella, leggi(o.tabella));
     s.nome_file = fs::path(piano ? o.piano : o.celle).filename().string();
     verifica_coerenza(s, o);
     if (auto e = leggi_tratto(s, o)) return errore_uso(*e);
@@ -197,6 +197,25 @@ int esegui(const opzioni& o, bool piano) {
 }
 
 }  // namespace
+
+std::optional<std::pair<std::string, std::string>> componi_scenario(scenario_letto& s,
+                                                                    const ingresso_disegno& piano,
+                                                                    const ingresso_disegno& celle,
+                                                                    const ingresso_disegno& tabella) {
+  try {
+    if (piano.byte) s.piano = leggi_piano(piano.nome, *piano.byte);
+    if (celle.byte) s.celle = leggi_celle(celle.nome, *celle.byte);
+    if (tabella.byte) s.righe = leggi_tabella(tabella.nome, *tabella.byte);
+    opzioni o;
+    o.piano = piano.nome;
+    o.celle = celle.nome;
+    o.tabella = tabella.nome;
+    verifica_coerenza(s, o);
+  } catch (const rifiuto& r) {
+    return std::pair{r.file, r.messaggio};
+  }
+  return std::nullopt;
+}
 
 std::optional<int64_t> lunghezza_percorso(const scenario_letto& s) {
   if (s.righe) return (*s.righe)[riga_percorso].fine;
@@ -217,7 +236,7 @@ std::vector<stazione_da_disegnare> stazioni(const scenario_letto& s) {
       const riga_scenario& riga = (*s.righe)[static_cast<size_t>(r)];
       if (!riga_di_stazione(riga) && !con_cella[static_cast<size_t>(r)]) continue;
       v.push_back({riga.posizione_stazione, riga.nome.empty() ? "row " + std::to_string(r) : riga.nome,
-                   riga.tipo < primo_tipo_senza_cella});
+                   riga.tipo < primo_tipo_senza_cella, r});
     }
   } else if (s.celle) {
     for (size_t n = 0; n < s.celle->size(); ++n)
@@ -225,6 +244,27 @@ std::vector<stazione_da_disegnare> stazioni(const scenario_letto& s) {
         v.push_back({50 * static_cast<int64_t>(n), "row " + std::to_string((*s.celle)[n].dato1), true});
   }
   return v;
+}
+
+std::vector<galleria> gallerie(const std::vector<cella>& c) {
+  std::vector<galleria> v;
+  for (size_t n = 0; n < c.size();) {
+    if (c[n].galleria == 0) {
+      ++n;
+      continue;
+    }
+    const size_t inizio = n;
+    const int tipo = c[n].galleria;
+    while (n < c.size() && c[n].galleria == tipo) ++n;
+    v.push_back({inizio, n, tipo});
+  }
+  return v;
+}
+
+size_t fine_rallentamento(const std::vector<cella>& c, size_t inizio) {
+  size_t f = inizio + 1;
+  while (f < c.size() && c[f].tipo != tipo_cella::fine_rallentamento) ++f;
+  return f;
 }
 
 double limite_tratto(const scenario_letto& s) {

@@ -1,5 +1,7 @@
 // autori inspect: what a scenario file holds, one cell, row or metre per line,
 // first in the author's words, then field by field.
+#include "ispeziona.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -488,6 +490,17 @@ std::optional<json> fonte(const contesto_celle& x, int64_t i, spiegazione& s) {
   return j;
 }
 
+// Every clause inspect gives a cell, its source among them when `da` asks.
+void spiega_cella(const contesto_celle& x, int64_t i, spiegazione& s, std::optional<json>* da) {
+  const cella& c = x.celle[static_cast<size_t>(i)];
+  oggetto(x, i, s);
+  if (da != nullptr) *da = fonte(x, i, s);
+  segno_avviso(x, i, s);
+  if (c.galleria != 0) s.frase("tunnel type " + n(c.galleria));
+  s.chiavi["tunnel_type"] = c.galleria;
+  profilo(c, i > static_cast<int64_t>(x.celle.size()) - 4, s);
+}
+
 std::string metri_cella(int64_t i) { return unisci({n(50 * i), "\u2013", n(50 * i + 49), " m"}); }
 
 // A cell inside a tunnel that holds nothing else: along a long tunnel,
@@ -501,7 +514,6 @@ bool solo_galleria(const cella& c) {
 
 int mostra_celle(const contesto_celle& x, const filtro& f, elenco uscita) {
   const auto& celle = x.celle;
-  const int64_t ultimo = static_cast<int64_t>(celle.size()) - 1;
   for (size_t k = 0; k < celle.size(); ++k) {
     const auto i = static_cast<int64_t>(k);
     const cella& c = celle[k];
@@ -509,12 +521,8 @@ int mostra_celle(const contesto_celle& x, const filtro& f, elenco uscita) {
         !f.tipo_ammesso(c.tipo))
       continue;
     spiegazione s;
-    oggetto(x, i, s);
-    const std::optional<json> da = fonte(x, i, s);
-    segno_avviso(x, i, s);
-    if (c.galleria != 0) s.frase("tunnel type " + n(c.galleria));
-    s.chiavi["tunnel_type"] = c.galleria;
-    profilo(c, i > ultimo - 3, s);
+    std::optional<json> da;
+    spiega_cella(x, i, s, &da);
     if (uscita.come_json()) {
       json j = in_json(i, c);
       j["metre"] = 50 * i;
@@ -717,6 +725,28 @@ int mostra_piano(const tracciato_t& t, const filtro& f, bool con_geometria, elen
   }
   return uscita.chiudi();
 }
+
+}  // namespace
+
+parole_inspect parole_cella(const std::vector<cella>& celle, const tabella* tab, int64_t i) {
+  contesto_celle x(celle);
+  x.tab = tab;
+  spiegazione s;
+  spiega_cella(x, i, s, nullptr);
+  return {s.testo(), std::move(s.chiavi)};
+}
+
+parole_inspect parole_riga(const tabella& t, int64_t i) {
+  const riga_scenario& r = t[static_cast<size_t>(i)];
+  spiegazione s;
+  spiega_riga(r, uso_riga(i, r), s);
+  return {s.testo(), std::move(s.chiavi)};
+}
+
+std::string campi_in_testo(const cella& c) { return in_testo(c); }
+std::string campi_in_testo(const riga_scenario& r) { return in_testo(r); }
+
+namespace {
 
 // ---- The command
 

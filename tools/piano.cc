@@ -321,16 +321,11 @@ class disegno_piano {
   // Runs of cells with a tunnel byte, drawn over the metres they cover.
   std::string gallerie() {
     if (!s_.celle) return "";
-    const std::vector<cella>& c = *s_.celle;
     std::string s = "<g id=\"tunnels\">";
-    for (size_t n = 0; n < c.size();) {
-      if (c[n].galleria == 0) {
-        ++n;
-        continue;
-      }
-      const size_t inizio = n;
-      const int tipo = c[n].galleria;
-      while (n < c.size() && c[n].galleria == tipo) ++n;
+    for (const galleria& g : autori::gallerie(*s_.celle)) {
+      const size_t inizio = g.prima;
+      const size_t n = g.dopo;
+      const int tipo = g.tipo;
       const int64_t a = std::max<int64_t>(da_, 50 * static_cast<int64_t>(inizio));
       const int64_t b = std::min<int64_t>(a_, 50 * static_cast<int64_t>(n));
       if (b <= a) continue;

@@ -73,46 +73,6 @@ double cima(double massimo, double almeno) {
   return std::ceil(m / passo - 1e-9) * passo;
 }
 
-// A run of metres that turn by the same radius, rounded to the metre:
-// positive to the right (towards larger x), negative to the left.
-struct curva {
-  int64_t da;
-  int64_t a;
-  int64_t raggio;
-};
-
-// The heading change between consecutive steps of the plan is its curvature
-// per metre.
-std::vector<curva> curve(const scenario_letto& s) {
-  std::vector<curva> v;
-  if (!s.piano) return v;
-  const tracciato_t& t = *s.piano;
-  auto pieno = [&](int32_t m) {
-    return t.at(m, 0).specie != specie_elemento::vuoto && t.at(m, 1).specie != specie_elemento::vuoto;
-  };
-  double prima = 0;
-  bool c_e_prima = false;
-  for (int32_t m = 1; m <= t.ultimo_metro(); ++m) {
-    if (!pieno(m) || !pieno(m - 1)) {
-      c_e_prima = false;
-      continue;
-    }
-    const double ora =
-        rotta(t.at(m, 0).valore - t.at(m - 1, 0).valore, t.at(m, 1).valore - t.at(m - 1, 1).valore);
-    if (c_e_prima) {
-      const double k = svolta(prima, ora);
-      const int64_t r = std::fabs(k) < curvatura_minima ? 0 : static_cast<int64_t>(std::llround(1 / k));
-      if (r != 0 && !v.empty() && v.back().a == m - 1 && v.back().raggio == r)
-        v.back().a = m;
-      else if (r != 0)
-        v.push_back({m - 1, m, r});
-    }
-    prima = ora;
-    c_e_prima = true;
-  }
-  return v;
-}
-
 class disegno_profilo {
  public:
   explicit disegno_profilo(const scenario_letto& s)
@@ -448,8 +408,7 @@ class disegno_profilo {
             .append("</title></path>");
       }
       if (c.tipo != tipo_cella::inizio_rallentamento) continue;
-      size_t f = n + 1;
-      while (f < c_.size() && c_[f].tipo != tipo_cella::fine_rallentamento) ++f;
+      const size_t f = fine_rallentamento(c_, n);
       const double a = std::max(da_, metro_di(n));
       const double b = std::min(a_, metro_di(std::min(f, c_.size() - 1)));
       if (b < a) continue;
@@ -590,8 +549,7 @@ class disegno_profilo {
       } else if (c.tipo == tipo_cella::inizio_rallentamento) {
         cosa = "slowdown start";
         // The slowdown runs to the next end.
-        size_t f = n + 1;
-        while (f < c_.size() && c_[f].tipo != tipo_cella::fine_rallentamento) ++f;
+        const size_t f = fine_rallentamento(c_, n);
         if (f < c_.size())
           s += "<path class=\"rr\" d=\"M" + num(xx) + " " + num(y + 6) + "H" +
                num(x(std::min(a_, metro_di(f)))) + "\"/>";
@@ -763,6 +721,38 @@ class disegno_profilo {
 };
 
 }  // namespace
+
+// The heading change between consecutive steps of the plan is its curvature
+// per metre.
+std::vector<curva> curve(const scenario_letto& s) {
+  std::vector<curva> v;
+  if (!s.piano) return v;
+  const tracciato_t& t = *s.piano;
+  auto pieno = [&](int32_t m) {
+    return t.at(m, 0).specie != specie_elemento::vuoto && t.at(m, 1).specie != specie_elemento::vuoto;
+  };
+  double prima = 0;
+  bool c_e_prima = false;
+  for (int32_t m = 1; m <= t.ultimo_metro(); ++m) {
+    if (!pieno(m) || !pieno(m - 1)) {
+      c_e_prima = false;
+      continue;
+    }
+    const double ora =
+        rotta(t.at(m, 0).valore - t.at(m - 1, 0).valore, t.at(m, 1).valore - t.at(m - 1, 1).valore);
+    if (c_e_prima) {
+      const double k = svolta(prima, ora);
+      const int64_t r = std::fabs(k) < curvatura_minima ? 0 : static_cast<int64_t>(std::llround(1 / k));
+      if (r != 0 && !v.empty() && v.back().a == m - 1 && v.back().raggio == r)
+        v.back().a = m;
+      else if (r != 0)
+        v.push_back({m - 1, m, r});
+    }
+    prima = ora;
+    c_e_prima = true;
+  }
+  return v;
+}
 
 std::string disegna_profilo(const scenario_letto& s) { return disegno_profilo(s).disegna(); }
 

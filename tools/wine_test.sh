@@ -10,6 +10,7 @@
 # percorsi  paths as Windows users type them: drive letters, backslashes,
 #           folders relative to the working one, letters in another case
 # righe     console text ends its lines in CR LF; files stay byte for byte
+# vista     autori view writes the native tool's page, byte for byte
 #
 # Every console text of the Windows tool is checked the same way: each line
 # ends in CR LF, as text written in text mode does on Windows, and with LF
@@ -269,8 +270,28 @@ CASI
   if grep -q $'\r' "$d/w.svg"; then fallisci "plot plan: CR nel disegno"; fi
 }
 
+# autori view: the same page from the Windows tool, from a folder and from
+# descriptions named as the same relative paths.
+vista() {
+  local d
+  nuova_cartella d
+  "$nativo" documents "$d/doc" >/dev/null
+  "$nativo" compile "$d/doc/Valmora2_linea.txt" "$d/doc/Valmora2_1552-.txt" --out "$d/s" ||
+    fallisci "lo scenario consegnato non si costruisce"
+  nativo_in "$d" view s -o nativa.html
+  windows_in "$d" view s -o windows.html
+  uguale "view DIR: stato di uscita" "$stato_n" "$stato_w"
+  cmp -s "$d/nativa.html" "$d/windows.html" || fallisci "view DIR: pagine diverse"
+  nativo_in "$d/doc" view Valmora2_linea.txt Valmora2_1552-.txt -o nativa.html
+  windows_in "$d/doc" view Valmora2_linea.txt Valmora2_1552-.txt -o windows.html
+  uguale "view LINE TRAIN: stato di uscita" "$stato_n" "$stato_w"
+  cmp -s "$d/doc/nativa.html" "$d/doc/windows.html" || fallisci "view LINE TRAIN: pagine diverse"
+  [ -s "$d/doc/windows.html" ] || fallisci "view LINE TRAIN: nessuna pagina"
+}
+
 usa_ambiente
 case $caso in
+  vista) vista ;;
   compile) compile ;;
   inspect) inspect ;;
   percorsi) percorsi ;;
