@@ -132,7 +132,8 @@ TEST(ScenaView, ThePlanComesBackWithinHalfADecimetre) {
 
 TEST(ScenaView, ASignalHasItsCellItsSourceLineAndItsFinding) {
   // Left kind 9: marks of 10 x (3 x 9 + right kind) + k, over a byte for every k, which check
-  // warns of. The signal at 1000 m lands in cell round(1000 / 50 + 1) = 21, at 1050 m.
+  // reports as an error, since the byte would hold another value. The signal at 1000 m lands in cell
+  // round(1000 / 50 + 1) = 21, at 1050 m.
   const std::string record = "segnale, 1000, 9, 3, 1, 0, 0, 1, 0, 0, 0, 0";
   costruito c;
   costruisci(c, prova::linea_con({}), prova::treno_con({record}));
@@ -147,7 +148,7 @@ TEST(ScenaView, ASignalHasItsCellItsSourceLineAndItsFinding) {
   EXPECT_EQ(f["text"], record);
   bool trovato = false;
   for (const json& r : c.dati["findings"])
-    if (r.value("line", 0) == 3 && r["severity"] == "warning") {
+    if (r.value("line", 0) == 3 && r["severity"] == "error") {
       trovato = true;
       EXPECT_EQ(r["cells"], json::array({21}));
     }

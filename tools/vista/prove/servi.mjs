@@ -89,15 +89,15 @@ try {
   await salva(doppio, () => /T\.txt:109:1: error: .*code 16.*cell 79 is already taken by the signal of line 108/.test(
     [...document.querySelectorAll('#reperti .reperto.error')].map(e => e.textContent).join('|')), 'the taken cell is listed');
   await salva(originale, () => document.querySelectorAll('#reperti .reperto.error').length === 0 && document.querySelectorAll('#reperti .reperto').length > 0, 'the fix clears it');
-  // Marks too large for their byte (10 x (3 x 9 + 3) + 4 = 304 > 255): a warning on the signal
+  // Marks too large for their byte (10 x (3 x 9 + 3) + 4 = 304 > 255): an error on the signal
   // of line 108, in cell 3900 / 50 + 1 = 79, marked on plan and profile.
   const largo = originale.replace(/^segnale,    3900,   2, 3/m, 'segnale,    3900,   9, 3');
   await page.evaluate(() => window.vista.imposta(0, 10000));
   finestra = await page.evaluate(() => window.vista.finestra());
-  await salva(largo, () => (window.vista.conta().findings || 0) > 0 && /T\.txt:108:1: warning/.test(document.querySelector('#reperti').textContent), 'the warning is marked on the route');
+  await salva(largo, () => (window.vista.conta().findings || 0) > 0 && /T\.txt:108:1: error/.test(document.querySelector('#reperti').textContent), 'the wrapped marks are marked on the route');
   const marche = await page.evaluate(() => window.vista.conta().findings);
-  verifica(marche >= 2, `the warning is marked on both pictures (${marche} marks)`);
-  await salva(originale, () => !/T\.txt:108:1: warning/.test(document.querySelector('#reperti').textContent), 'the fix clears the mark');
+  verifica(marche >= 2, `the wrapped marks are marked on both pictures (${marche} marks)`);
+  await salva(originale, () => !/T\.txt:108:1: error/.test(document.querySelector('#reperti').textContent), 'the fix clears the mark');
   // A build that stops shows its error in place of the pictures, and the page stays: a line
   // description emptied, as an editor may leave it half way through a save, gives no route.
   const lineaOriginale = fs.readFileSync(linea);
