@@ -681,8 +681,11 @@ class verificatore {
         const size_t a = primo_non_spazio(d, i);
         const std::string riga = t.substr(a, f - a);
         if ((riga.starts_with("#") || riga.starts_with("//")) && lette.contains(i)) {
-          std::string m = "'" + riga.substr(0, riga[0] == '#' ? 1 : 2) +
-                          "' does not begin a comment here: the line is read";
+          // Appended piece by piece: GCC 12 takes "'" + a temporary for an
+          // overlapping copy in a Release build.
+          std::string m = "'";
+          m += riga.substr(0, riga[0] == '#' ? 1 : 2);
+          m += "' does not begin a comment here: the line is read";
           auto r = righe_record_.find({d, i});
           if (r != righe_record_.end()) m += " as a " + nome_record(letti_[r->second].chiave) + " record";
           aggiungi(gravita::avviso, d, a, m + "; a comment is a token that contains '-', such as '- text'");
