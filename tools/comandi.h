@@ -21,5 +21,6 @@ comando aggiungi_plot(CLI::App& app);
 comando aggiungi_decompile(CLI::App& app);
 comando aggiungi_diff(CLI::App& app);
 comando aggiungi_format(CLI::App& app);
+comando aggiungi_lsp(CLI::App& app);
 
 }  // namespace autori

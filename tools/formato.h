@@ -25,10 +25,16 @@ struct campo_formato {
   int64_t sensato_massimo;
   bool posizione = false;             // metres from the start of the route
   std::string_view significato = {};  // what the build does with it, in words
+  std::string_view valori = {};       // the values an author chooses from, "0,1,2"; empty: any
 
   campo_formato dice(std::string_view s) const {
     campo_formato c = *this;
     c.significato = s;
+    return c;
+  }
+  campo_formato tra(std::string_view v) const {
+    campo_formato c = *this;
+    c.valori = v;
     return c;
   }
 };
@@ -54,6 +60,9 @@ std::string nome_record(std::string_view chiave);
 // "field 3 of 'velocita' (speed, km/h)"
 std::string descrivi_campo(std::string_view chiave, int numero);
 const campo_formato* cerca_campo(std::string_view chiave, int numero);
+// The kind a keyword token is read as, among one description's (1 line, 2
+// train) records: every word of the key in the token, in any case.
+const record_formato* record_del_token(std::string_view token, int documento);
 
 // The reference page, in Markdown: every record kind, the field syntax, the
 // sections and the codes. With an argument, only what it names (a record's

@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
   std::vector<autori::comando> comandi = {autori::aggiungi_check(app),     autori::aggiungi_compile(app),
                                           autori::aggiungi_documents(app), autori::aggiungi_inspect(app),
                                           autori::aggiungi_plot(app),      autori::aggiungi_decompile(app),
-                                          autori::aggiungi_diff(app),      autori::aggiungi_format(app)};
+                                          autori::aggiungi_diff(app),      autori::aggiungi_format(app),
+                                          autori::aggiungi_lsp(app)};
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
