@@ -12,14 +12,6 @@ std::string_view spogliato(std::string_view s) {
   return s;
 }
 
-bool finisce_con_nome(std::string_view nome, std::string_view atteso) {
-  if (nome.size() < atteso.size()) return false;
-  nome = nome.substr(nome.size() - atteso.size());
-  return std::equal(nome.begin(), nome.end(), atteso.begin(), [](char a, char b) {
-    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-  });
-}
-
 }  // namespace
 
 std::optional<cornice> lettore_cornici::intestazioni() {
@@ -36,12 +28,16 @@ std::optional<cornice> lettore_cornici::intestazioni() {
     const size_t j = std::min(blocco.find("\r\n", i), blocco.size());
     const std::string_view riga = blocco.substr(i, j - i);
     i = j + 2;
-    const size_t due_punti = riga.find(':');
     // Bytes left over from a body shorter than its length end up before the
-    // next header's name: the name's end is what counts.
-    if (due_punti == std::string_view::npos || !finisce_con_nome(riga.substr(0, due_punti), "content-length"))
-      continue;
-    const std::string_view valore = spogliato(riga.substr(due_punti + 1));
+    // next header's name: the last name on the line is what counts.
+    std::string basso(riga);
+    for (char& c : basso)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    const size_t nome = basso.rfind("content-length");
+    if (nome == std::string::npos) continue;
+    const size_t due_punti = nome + std::string_view("content-length").size();
+    if (spogliato(riga.substr(due_punti)).substr(0, 1) != ":") continue;
+    const std::string_view valore = spogliato(spogliato(riga.substr(due_punti)).substr(1));
     if (valore.empty() || valore.size() > 12 || valore.find_first_not_of("0123456789") != std::string_view::npos)
       return cornice{false, {}, "Content-Length is not a number of bytes: \"" + std::string(valore.substr(0, 40)) + "\""};
     size_t n = 0;

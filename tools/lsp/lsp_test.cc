@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "documents/documenti.h"
+#include "banco/percorso_massimo.h"
 #include "lsp/testo.h"
 #include "tests/aiuti.h"
 
@@ -289,6 +290,177 @@ TEST(LspSessione, ShippedPairThreeMistakesHoverCompletionQuickFixAndShutdown) {
 
   s.richiesta(16, "shutdown");
   EXPECT_EQ(s.risposta(16)["result"], nullptr);
+  s.notifica("exit");
+  EXPECT_EQ(s.fine(), 0);
+}
+
+// Each fault gets the protocol's error, and the server answers the next
+// request as if nothing had happened.
+TEST(LspGuasti, EveryFaultHasItsErrorAndTheServerGoesOn) {
+  struct caso {
+    const char* nome;
+    bool inizializzato;
+    std::string byte;
+    int codice;
+    json id;
+  };
+  const std::string non_json = "{\"jsonrpc\":\"2.0\",\"id\":3,";
+  const std::vector<caso> casi = {
+      {"a request before initialize", false, cliente::cornice({{"jsonrpc", "2.0"}, {"id", 5}, {"method", "shutdown"}}),
+       -32002, 5},
+      {"an unknown method", true,
+       cliente::cornice({{"jsonrpc", "2.0"}, {"id", 6}, {"method", "textDocument/rename"}, {"params", json::object()}}),
+       -32601, 6},
+      {"malformed JSON", true, "Content-Length: " + std::to_string(non_json.size()) + "\r\n\r\n" + non_json, -32700,
+       nullptr},
+      {"a Content-Length that is no number", true, "Content-Length: dodici\r\n\r\n{}", -32700, nullptr},
+      {"no Content-Length", true, "Content-Type: application/json\r\n\r\n", -32700, nullptr},
+      {"a Content-Length shorter than the body", true, "Content-Length: 10\r\n\r\n{\"id\":7,\"method\":\"x\"}", -32700,
+       nullptr},
+      {"a message that is no object", true, cliente::cornice(json::array({1, 2})), -32600, nullptr},
+      {"an id that is an object", true, cliente::cornice({{"jsonrpc", "2.0"}, {"id", json::object()}, {"method", "x"}}),
+       -32600, nullptr},
+      {"a hover without its position", true,
+       cliente::cornice({{"jsonrpc", "2.0"}, {"id", 8}, {"method", "textDocument/hover"}, {"params", json::object()}}),
+       -32602, 8},
+      {"a second initialize", true, cliente::cornice({{"jsonrpc", "2.0"}, {"id", 9}, {"method", "initialize"}}), -32600,
+       9},
+  };
+  for (const caso& c : casi) {
+    SCOPED_TRACE(c.nome);
+    cliente s;
+    if (c.inizializzato) s.inizializza();
+    s.grezzo(c.byte);
+    const json e = s.attendi([](const json& m) { return m.contains("error"); });
+    ASSERT_FALSE(e.is_null());
+    EXPECT_EQ(e["error"]["code"], c.codice) << e.dump();
+    EXPECT_EQ(e["id"], c.id) << e.dump();
+    if (!c.inizializzato) s.inizializza();
+    s.richiesta(99, "shutdown");
+    EXPECT_EQ(s.risposta(99)["result"], nullptr);
+    s.notifica("exit");
+    EXPECT_EQ(s.fine(), 0);
+  }
+}
+
+TEST(LspGuasti, ExitWithoutShutdownAndAnInputThatEnds) {
+  {
+    cliente s;
+    s.inizializza();
+    s.notifica("exit");
+    EXPECT_EQ(s.fine(), 1);
+  }
+  {
+    cliente s;
+    s.inizializza();
+    EXPECT_EQ(s.fine(), 1);
+  }
+  {
+    // After shutdown, requests are refused.
+    cliente s;
+    s.inizializza();
+    s.richiesta(2, "shutdown");
+    s.risposta(2);
+    s.richiesta(3, "textDocument/hover", posizione("file:///x", 0, 0));
+    EXPECT_EQ(s.risposta(3)["error"]["code"], -32600);
+    s.notifica("exit");
+    EXPECT_EQ(s.fine(), 0);
+  }
+}
+
+// Three hundred changes in one burst: the server checks far fewer texts,
+// never publishes an older version after a newer one, and its last
+// diagnostics are those of the last text.
+TEST(LspGuasti, ABurstOfChangesIsCheckedOnceForTheNewestText) {
+  coppia_spedita c;
+  cliente s;
+  s.inizializza();
+  s.notifica("textDocument/didOpen", apertura(c.uri_treno, c.treno));
+  ASSERT_FALSE(s.diagnostiche(c.uri_treno).is_null());
+  std::string raffica;
+  // "stazione,    4500, ...", line 66: the position's last digit, 0 to 9 by
+  // turns; the last change (version 301) writes "4500m".
+  for (int v = 2; v <= 301; ++v)
+    raffica += cliente::cornice({{"jsonrpc", "2.0"},
+                                 {"method", "textDocument/didChange"},
+                                 {"params", modifica(c.uri_treno, v, intervallo(65, 16, 65, 17 + (v == 301)),
+                                                     v == 301 ? "0m" : std::to_string(v % 10))}});
+  s.grezzo(raffica);
+  std::vector<int> versioni;
+  json ultima;
+  while (versioni.empty() || versioni.back() != 301) {
+    ultima = s.diagnostiche(c.uri_treno);
+    ASSERT_FALSE(ultima.is_null());
+    versioni.push_back(ultima["params"]["version"]);
+  }
+  EXPECT_LT(versioni.size(), 30u);
+  EXPECT_TRUE(std::is_sorted(versioni.begin(), versioni.end()));
+  EXPECT_EQ(sulla_riga(ultima, 65)["code"], 25);
+  s.richiesta(2, "shutdown");
+  s.risposta(2);
+  s.notifica("exit");
+  EXPECT_EQ(s.fine(), 0);
+}
+
+// A character above U+00FF has a diagnostic of its own, and columns after a
+// character of two UTF-16 units stay exact.
+TEST(LspTesti, CharactersTheBuildCannotStoreAndColumnsAfterThem) {
+  cartella_temporanea dir;
+  const std::string uri = uri_di(dir / "Prova_7-.txt");
+  // "velocita\U0001F600, 1000, 95m": bytes 0 to 7 the keyword, 8 the emoji's
+  // '?', "95m" at bytes 17 to 19, UTF-16 units 18 to 21. "1\u00B0" is stored.
+  const std::string testo = "treno\r\n[generale]\r\n[vel_limite]\r\nvelocita\xF0\x9F\x98\x80, 1000, 95m\r\n"
+                            "[stazioni]\r\nstazione, 500, 2, 600, 0, 0, 0, 1,1,0, 4,1,1, 0, 10,0,0, 1\xC2\xB0 BIVIO\r\n"
+                            "[fine]\r\n\r\n";
+  cliente s;
+  s.inizializza();
+  s.notifica("textDocument/didOpen", apertura(uri, testo));
+  const json d = s.diagnostiche(uri);
+  json carattere, numero;
+  for (const json& x : d["params"]["diagnostics"]) {
+    if (x.value("code", json()) == "latin-1") {
+      EXPECT_EQ(carattere, json()) << "the degree sign is Latin-1: " << x.dump();
+      carattere = x;
+    }
+    if (x.value("code", json()) == 25) numero = x;
+  }
+  ASSERT_FALSE(carattere.is_null()) << d.dump(1);
+  EXPECT_EQ(carattere["range"], intervallo(3, 8, 3, 10));
+  EXPECT_NE(carattere["message"].get<std::string>().find("U+1F600"), std::string::npos);
+  ASSERT_FALSE(numero.is_null()) << d.dump(1);
+  EXPECT_EQ(numero["range"], intervallo(3, 18, 3, 21));
+  // The outline names the station as the editor wrote it.
+  s.richiesta(2, "textDocument/documentSymbol", {{"textDocument", {{"uri", uri}}}});
+  const json simboli = s.risposta(2)["result"];
+  ASSERT_EQ(simboli.size(), 4u) << simboli.dump(1);
+  EXPECT_EQ(simboli[2]["name"], "[stazioni]");
+  EXPECT_EQ(simboli[2]["children"][0]["name"], "1\xC2\xB0 BIVIO");
+  EXPECT_EQ(simboli[1]["children"][0]["name"], "speed limit km 1.000");
+}
+
+// The longest route, both descriptions open: its diagnostics come, and a
+// wrong record in it is found where it is.
+TEST(LspTesti, ARouteOfAMillionMetres) {
+  cartella_temporanea dir;
+  const std::string uri_linea = uri_di(dir / "Lunga_linea.txt");
+  const std::string uri_treno = uri_di(dir / "Lunga_9-.txt");
+  cliente s;
+  s.inizializza();
+  s.notifica("textDocument/didOpen", apertura(uri_linea, linea_massima()));
+  s.notifica("textDocument/didOpen", apertura(uri_treno, treno_massimo()));
+  ASSERT_FALSE(s.diagnostiche(uri_linea).is_null());
+  json treno = s.diagnostiche(uri_treno);
+  ASSERT_FALSE(treno.is_null());
+  // Train line 5 (0-based 4), "segnale, 2025, ...": the position, columns 9
+  // to 12, gets a unit.
+  s.notifica("textDocument/didChange", modifica(uri_treno, 2, intervallo(4, 13, 4, 13), "m"));
+  do treno = s.diagnostiche(uri_treno);
+  while (!treno.is_null() && treno["params"]["version"] != 2);
+  ASSERT_FALSE(treno.is_null());
+  EXPECT_EQ(sulla_riga(treno, 4)["range"], intervallo(4, 9, 4, 14));
+  EXPECT_EQ(sulla_riga(treno, 4)["code"], 25);
+  s.richiesta(2, "shutdown");
+  s.risposta(2);
   s.notifica("exit");
   EXPECT_EQ(s.fine(), 0);
 }
