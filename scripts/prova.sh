@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 source scripts/pacchetti.sh
 
 installa_mancanti cmake g++ libgtest-dev libbenchmark-dev clang libclang-rt-14-dev nlohmann-json3-dev libssl-dev \
-  libcli11-dev g++-mingw-w64-x86-64-win32 zip wine wine64 libwine xvfb xauth xdotool fonts-wine fonts-dejavu-core chromium
+  libcli11-dev g++-mingw-w64-x86-64-win32 zip wine wine64 libwine xvfb xauth xdotool fonts-wine fonts-dejavu-core chromium \
+  neovim npm
 # The host matrix: cross compilers, qemu-user, and Wine's 32-bit half (i386).
 abilita_architettura i386
 installa_mancanti g++-i686-linux-gnu g++-aarch64-linux-gnu g++-s390x-linux-gnu g++-mingw-w64-i686-win32 \
