@@ -227,8 +227,8 @@ std::vector<record_formato> crea() {
        {posizione().dice("the cell is round(position / 50 + 1)"),
         n32("left kind", {}, 0, 8).dice("0, 1 or 2").tra("0,1,2"), n32("left digit 1"), n32("left digit 2"),
         n32("left digit 3"), n32("ratio").dice("the tens of the kinds' pair"),
-        n32("right kind", {}, 0, 8).dice("0, 1 or 2").tra("0,1,2"), n32("right digit 1"), n32("right digit 2"),
-        n32("right digit 3"),
+        n32("right kind", {}, 0, 8).dice("0, 1 or 2").tra("0,1,2"), n32("right digit 1"),
+        n32("right digit 2"), n32("right digit 3"),
         n32("time", "s", 0, 255).dice("kept when the left kind is 2, else 0; 1 to 100 become 101")},
        "one cell of type 1, each digit pair as left x 10 + right, and the warning marks 2, 4, 6 and 8 "
        "cells before it",

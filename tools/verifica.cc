@@ -263,11 +263,13 @@ class verificatore {
         const std::string& t = testo(e.documento);
         r.intervallo = std::pair{c.offset, c.offset + scritto(t, c.offset).size()};
       }
-    const evento_salvato* o = i > 0 && g.r.eventi[i - 1].specie == evento::occupata ? &g.r.eventi[i - 1] : nullptr;
+    const evento_salvato* o =
+        i > 0 && g.r.eventi[i - 1].specie == evento::occupata ? &g.r.eventi[i - 1] : nullptr;
     if (o == nullptr) return;
     if (const evento_salvato* p = padrone(g, o->memorizzato, i))
-      r.collegato = reperto::luogo{p->documento, p->inizio_record,
-                                   "cell " + n(o->memorizzato) + " is taken by this " + nome_record(p->record)};
+      r.collegato =
+          reperto::luogo{p->documento, p->inizio_record,
+                         "cell " + n(o->memorizzato) + " is taken by this " + nome_record(p->record)};
   }
 
   // "400m": the number without its unit is what was meant.
@@ -550,7 +552,8 @@ class verificatore {
         const std::optional<std::string> v = vicina(h, note);
         if (v) m += "; did you mean '" + *v + "'?";
         aggiungi(gravita::avviso, d, e.offset, m + " (headers only help the reader: the build skips them)");
-        if (v && e.testo.find('"') == std::string::npos && t.compare(e.offset, e.testo.size(), e.testo) == 0) {
+        if (v && e.testo.find('"') == std::string::npos &&
+            t.compare(e.offset, e.testo.size(), e.testo) == 0) {
           const size_t a = e.offset + e.testo.find('[');
           reperti_.back().intervallo = std::pair{a, a + h.size()};
           reperti_.back().correzione = *v;

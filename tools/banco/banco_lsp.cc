@@ -17,12 +17,14 @@ using autori::lsp::json;
 json apertura(const std::string& uri, const std::string& testo) {
   return {{"jsonrpc", "2.0"},
           {"method", "textDocument/didOpen"},
-          {"params", {{"textDocument", {{"uri", uri}, {"languageId", "valmora"}, {"version", 1}, {"text", testo}}}}}};
+          {"params",
+           {{"textDocument", {{"uri", uri}, {"languageId", "valmora"}, {"version", 1}, {"text", testo}}}}}};
 }
 
 // Opens the pair, then times each change: the digit at (riga, colonna) of
 // the line description, written 0 to 9 in turn, until its diagnostics are out.
-void latenza(benchmark::State& stato, const std::string& linea, const std::string& treno, int riga, int colonna) {
+void latenza(benchmark::State& stato, const std::string& linea, const std::string& treno, int riga,
+             int colonna) {
   size_t pubblicate = 0;
   autori::lsp::server s([&](const json& m) {
     if (m.value("method", "") == "textDocument/publishDiagnostics") ++pubblicate;
@@ -39,11 +41,10 @@ void latenza(benchmark::State& stato, const std::string& linea, const std::strin
         {"method", "textDocument/didChange"},
         {"params",
          {{"textDocument", {{"uri", uri_linea}, {"version", ++versione}}},
-          {"contentChanges",
-           json::array({{{"range",
-                          {{"start", {{"line", riga}, {"character", colonna}}},
-                           {"end", {{"line", riga}, {"character", colonna + 1}}}}},
-                         {"text", std::to_string(versione % 10)}}})}}}};
+          {"contentChanges", json::array({{{"range",
+                                            {{"start", {{"line", riga}, {"character", colonna}}},
+                                             {"end", {{"line", riga}, {"character", colonna + 1}}}}},
+                                           {"text", std::to_string(versione % 10)}}})}}}};
     const size_t prima = pubblicate;
     s.ricevi(cambio.dump());
     s.verifica_in_sospeso();

@@ -60,7 +60,8 @@ std::string sezione_di(const testo_editor& t, size_t riga) {
 std::vector<std::string> intestazioni(int documento) {
   std::vector<std::string> v;
   for (const record_formato& r : formato())
-    if (r.documento == documento && std::find(v.begin(), v.end(), r.sezione) == v.end()) v.emplace_back(r.sezione);
+    if (r.documento == documento && std::find(v.begin(), v.end(), r.sezione) == v.end())
+      v.emplace_back(r.sezione);
   v.emplace_back("[fine]");
   return v;
 }
@@ -126,7 +127,8 @@ int64_t progressiva_di(const std::string& linea, int64_t posizione) {
     const riga_record r = analizza_riga(t, k, 1);
     if (r.record == nullptr || r.record->chiave != "progressiva chilometrica" || r.campi.size() < 4) continue;
     auto v = [&](size_t i) {
-      return numero_di(std::string_view(t.byte()).substr(r.campi[i].inizio, r.campi[i].fine - r.campi[i].inizio));
+      return numero_di(
+          std::string_view(t.byte()).substr(r.campi[i].inizio, r.campi[i].fine - r.campi[i].inizio));
     };
     const auto s = v(1), d = v(2), f = v(3);
     if (!s || !d || !f || *s > posizione || (inizio && *s < *inizio)) continue;

@@ -8,7 +8,8 @@
 namespace autori::lsp {
 
 int servi(const flussi& f) {
-  server s([&](const json& m) { f.scrivi(incornicia(m.dump(-1, ' ', false, json::error_handler_t::replace))); });
+  server s(
+      [&](const json& m) { f.scrivi(incornicia(m.dump(-1, ' ', false, json::error_handler_t::replace))); });
   lettore_cornici l;
   std::optional<cornice> prossima;
   std::string buffer(size_t{1} << 16, '\0');

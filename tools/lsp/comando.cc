@@ -52,7 +52,8 @@ int esegui_lsp() {
 }  // namespace
 
 comando aggiungi_lsp(CLI::App& app) {
-  CLI::App* s = app.add_subcommand("lsp", "Check the descriptions as an editor changes them (a language server)");
+  CLI::App* s =
+      app.add_subcommand("lsp", "Check the descriptions as an editor changes them (a language server)");
   s->footer(
       "Speaks the Language Server Protocol on standard input and output: diagnostics as you type,\n"
       "hover, completion, outline, go to definition, quick fixes and inlay hints for both\n"

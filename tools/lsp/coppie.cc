@@ -26,14 +26,16 @@ int cifra_esadecimale(char c) {
 
 std::optional<nome_descrizione> leggi_nome(std::string_view percorso) {
   const size_t barra = percorso.find_last_of("/\\");
-  const std::string cartella(barra == std::string_view::npos ? std::string_view() : percorso.substr(0, barra));
+  const std::string cartella(barra == std::string_view::npos ? std::string_view()
+                                                             : percorso.substr(0, barra));
   const std::string_view nome = barra == std::string_view::npos ? percorso : percorso.substr(barra + 1);
   if (nome.size() > fine_linea.size() && nome.ends_with(fine_linea))
     return nome_descrizione{1, cartella, std::string(nome.substr(0, nome.size() - fine_linea.size())), {}};
   if (nome.size() > fine_treno.size() && nome.ends_with(fine_treno)) {
     const std::string_view base = nome.substr(0, nome.size() - fine_treno.size());
     const size_t trattino = base.rfind('_');
-    if (trattino == std::string_view::npos || trattino == 0 || trattino + 1 == base.size()) return std::nullopt;
+    if (trattino == std::string_view::npos || trattino == 0 || trattino + 1 == base.size())
+      return std::nullopt;
     return nome_descrizione{2, cartella, std::string(base.substr(0, trattino)),
                             std::string(base.substr(trattino + 1))};
   }
@@ -41,7 +43,8 @@ std::optional<nome_descrizione> leggi_nome(std::string_view percorso) {
 }
 
 int genere_dal_testo(std::string_view testo) {
-  return contiene(testo, "lunghezza", modo::qualsiasi) && contiene(testo, "percorso", modo::qualsiasi) ? 1 : 2;
+  return contiene(testo, "lunghezza", modo::qualsiasi) && contiene(testo, "percorso", modo::qualsiasi) ? 1
+                                                                                                       : 2;
 }
 
 std::string percorso_di(std::string_view uri) {
@@ -58,7 +61,8 @@ std::string percorso_di(std::string_view uri) {
     }
   }
   // file:///C:/dir: a drive letter after the slash.
-  if (p.size() > 3 && p[0] == '/' && p[2] == ':' && std::isalpha(static_cast<unsigned char>(p[1]))) p.erase(0, 1);
+  if (p.size() > 3 && p[0] == '/' && p[2] == ':' && std::isalpha(static_cast<unsigned char>(p[1])))
+    p.erase(0, 1);
   return p;
 }
 

@@ -38,13 +38,19 @@ std::optional<cornice> lettore_cornici::intestazioni() {
     const size_t due_punti = nome + std::string_view("content-length").size();
     if (spogliato(riga.substr(due_punti)).substr(0, 1) != ":") continue;
     const std::string_view valore = spogliato(spogliato(riga.substr(due_punti)).substr(1));
-    if (valore.empty() || valore.size() > 12 || valore.find_first_not_of("0123456789") != std::string_view::npos)
-      return cornice{false, {}, "Content-Length is not a number of bytes: \"" + std::string(valore.substr(0, 40)) + "\""};
+    if (valore.empty() || valore.size() > 12 ||
+        valore.find_first_not_of("0123456789") != std::string_view::npos)
+      return cornice{
+          false,
+          {},
+          "Content-Length is not a number of bytes: \"" + std::string(valore.substr(0, 40)) + "\""};
     size_t n = 0;
     for (char c : valore) n = n * 10 + static_cast<size_t>(c - '0');
     if (n > massimo_corpo)
-      return cornice{false, {}, "Content-Length " + std::string(valore) + " is above the largest message taken, " +
-                                    std::to_string(massimo_corpo) + " bytes"};
+      return cornice{false,
+                     {},
+                     "Content-Length " + std::string(valore) + " is above the largest message taken, " +
+                         std::to_string(massimo_corpo) + " bytes"};
     lunghezza = n;
   }
   if (!lunghezza) return cornice{false, {}, "a message without a Content-Length header"};

@@ -13,15 +13,17 @@ namespace {
 using json = nlohmann::json;
 
 TEST(LspNeovim, DiagnosticsAndHoverInTheEditor) {
-  if (std::system("command -v nvim >/dev/null 2>&1") != 0) GTEST_SKIP() << "nvim is not installed (Debian: neovim)";
+  if (std::system("command -v nvim >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "nvim is not installed (Debian: neovim)";
   prova::cartella dir;
   // A station whose position carries a unit, on line 4 (0-based 3), columns
   // 10 to 14; the signal at 13400 m on line 6 lands in cell
   // round(13400 / 50 + 1) = 269.
-  prova::scrivi(dir / "Prova_5-.txt",
-                prova::righe_crlf({"treno di prova", "[generale]", "[stazioni]",
-                                   "stazione, 4500m, 2, 600, 0, 1, 0, 1,1,0, 4,1,1, 0, 0, 0, 0, ROMA TIBURTINA",
-                                   "[segnali]", "segnale, 13400, 1, 4, 1, 0, 0, 1, 3,1,0, 0", "[fine]", ""}));
+  prova::scrivi(
+      dir / "Prova_5-.txt",
+      prova::righe_crlf({"treno di prova", "[generale]", "[stazioni]",
+                         "stazione, 4500m, 2, 600, 0, 1, 0, 1,1,0, 4,1,1, 0, 0, 0, 0, ROMA TIBURTINA",
+                         "[segnali]", "segnale, 13400, 1, 4, 1, 0, 0, 1, 3,1,0, 0", "[fine]", ""}));
   const std::string comando = "AUTORI=" + prova::citato_shell(AUTORI_ESEGUIBILE) +
                               " DESCRIZIONE=" + prova::citato_shell((dir / "Prova_5-.txt").string()) +
                               " USCITA=" + prova::citato_shell((dir / "uscita.json").string()) +

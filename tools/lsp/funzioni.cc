@@ -15,7 +15,8 @@ std::string n(int64_t v) { return std::to_string(v); }
 
 std::string km(int64_t metri) {
   char b[40];
-  std::snprintf(b, sizeof b, "%s%lld.%03lld", metri < 0 ? "-" : "", static_cast<long long>(std::llabs(metri) / 1000),
+  std::snprintf(b, sizeof b, "%s%lld.%03lld", metri < 0 ? "-" : "",
+                static_cast<long long>(std::llabs(metri) / 1000),
                 static_cast<long long>(std::llabs(metri) % 1000));
   return b;
 }
@@ -46,7 +47,8 @@ std::string_view di(const testo_editor& t, const campo_riga& c) {
 // What the build stores for a value it does not keep as written.
 std::optional<int64_t> memorizzato(const record_formato& r, const campo_formato& f, int numero, int64_t v) {
   if (r.chiave == "pendenza" && numero == 2) return static_cast<int64_t>(static_cast<uint8_t>(v + 100)) - 100;
-  if (r.chiave == "velocita" && numero == 2) return 5 * static_cast<int64_t>(std::nearbyint(static_cast<double>(v) / 5));
+  if (r.chiave == "velocita" && numero == 2)
+    return 5 * static_cast<int64_t>(std::nearbyint(static_cast<double>(v) / 5));
   if (f.tipo == tipo_campo::intero_32 && f.minimo == std::numeric_limits<int16_t>::min() &&
       f.massimo == std::numeric_limits<int16_t>::max())
     return static_cast<int16_t>(v);
@@ -112,7 +114,8 @@ json server::hover(const aperto& a, const posizione& p) const {
         const int64_t prog = progressiva_di(linea, *v);
         md += ", chainage km " + km(prog);
         if (const std::optional<int64_t> c = cella_di(r.record->chiave, static_cast<int>(k), *v))
-          md += "; it lands in cell " + n(*c) + ", which covers " + n(*c * 50) + " to " + n(*c * 50 + 49) + " m";
+          md += "; it lands in cell " + n(*c) + ", which covers " + n(*c * 50) + " to " + n(*c * 50 + 49) +
+                " m";
       }
       if (const std::optional<int64_t> s = memorizzato(*r.record, f, static_cast<int>(k), *v); s && *s != *v)
         md += "; stored as " + n(*s);
@@ -124,8 +127,8 @@ json server::hover(const aperto& a, const posizione& p) const {
       if (chiave == "indicatori_vmax" && k >= 2 && k <= 8 && k != 5) {
         const size_t sx = k < 5 ? k : k - 4, dx = sx + 4;
         if (const auto vs = numero(sx), vd = numero(dx); vs && vd)
-          md += "; with its other side stored as " + n(*vs) + " x 20 + " + n(*vd) + " / 5 = " +
-                n(static_cast<int16_t>(*vs * 20 + *vd / 5));
+          md += "; with its other side stored as " + n(*vs) + " x 20 + " + n(*vd) +
+                " / 5 = " + n(static_cast<int16_t>(*vs * 20 + *vd / 5));
       }
       if (chiave == "segnale" && ((k >= 3 && k <= 5) || (k >= 8 && k <= 10))) {
         const size_t sx = k <= 5 ? k : k - 5, dx = sx + 5;
@@ -156,7 +159,8 @@ json server::completamento(const aperto& a, const posizione& p) const {
     const std::string sezione = sezione_di(a.testo, riga);
     const bool parentesi = testo != std::string::npos && prima[testo] == '[';
     for (const std::string& h : intestazioni(d))
-      l.push_back({{"label", h}, {"kind", 9}, {"detail", "section header"}, {"filterText", h}, {"insertText", h}});
+      l.push_back(
+          {{"label", h}, {"kind", 9}, {"detail", "section header"}, {"filterText", h}, {"insertText", h}});
     if (parentesi) return l;
     for (const record_formato& r : formato()) {
       if (r.documento != d) continue;
@@ -167,14 +171,15 @@ json server::completamento(const aperto& a, const posizione& p) const {
         snippet += ", ${" + n(static_cast<int64_t>(i) + 1);
         snippet += f.valori.empty() ? ":" + escapa_snippet(f.nome) + "}" : "|" + std::string(f.valori) + "|}";
       }
-      l.push_back({{"label", std::string(parola)},
-                   {"kind", 15},
-                   {"detail", std::string(r.nome) + ", " + n(static_cast<int64_t>(r.campi.size())) + " fields"},
-                   {"documentation", {{"kind", "markdown"}, {"value", std::string(r.descrizione)}}},
-                   {"insertText", snippet},
-                   {"insertTextFormat", 2},
-                   // The section's own records first.
-                   {"sortText", (r.sezione == sezione ? "0" : "1") + std::string(parola)}});
+      l.push_back(
+          {{"label", std::string(parola)},
+           {"kind", 15},
+           {"detail", std::string(r.nome) + ", " + n(static_cast<int64_t>(r.campi.size())) + " fields"},
+           {"documentation", {{"kind", "markdown"}, {"value", std::string(r.descrizione)}}},
+           {"insertText", snippet},
+           {"insertTextFormat", 2},
+           // The section's own records first.
+           {"sortText", (r.sezione == sezione ? "0" : "1") + std::string(parola)}});
     }
     return l;
   }
@@ -186,7 +191,8 @@ json server::completamento(const aperto& a, const posizione& p) const {
   if (f == nullptr || f->valori.empty()) return l;
   for (size_t i = 0; i <= f->valori.size();) {
     const size_t j = std::min(f->valori.find(',', i), f->valori.size());
-    l.push_back({{"label", std::string(f->valori.substr(i, j - i))}, {"kind", 12}, {"detail", std::string(f->nome)}});
+    l.push_back(
+        {{"label", std::string(f->valori.substr(i, j - i))}, {"kind", 12}, {"detail", std::string(f->nome)}});
     i = j + 1;
   }
   return l;
@@ -198,12 +204,14 @@ json server::simboli(const aperto& a) const {
   json* sezione = nullptr;
   const size_t righe = a.testo.righe().size();
   auto intervallo_righe = [&](size_t da, size_t a_riga) {
-    return json{{"start", {{"line", da}, {"character", 0}}},
-                {"end", {{"line", a_riga}, {"character", a.testo.di_byte(a.testo.fine_riga(a_riga)).carattere}}}};
+    return json{
+        {"start", {{"line", da}, {"character", 0}}},
+        {"end", {{"line", a_riga}, {"character", a.testo.di_byte(a.testo.fine_riga(a_riga)).carattere}}}};
   };
   for (size_t k = 0; k < righe; ++k) {
     const size_t inizio = a.testo.righe()[k];
-    const std::string_view riga = std::string_view(a.testo.byte()).substr(inizio, a.testo.fine_riga(k) - inizio);
+    const std::string_view riga =
+        std::string_view(a.testo.byte()).substr(inizio, a.testo.fine_riga(k) - inizio);
     if (intestazione(riga)) {
       const size_t p = riga.find('[');
       const std::string nome = da_latin1(riga.substr(p, riga.find(']', p) - p + 1));

@@ -11,8 +11,8 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 
-#include "documents/documenti.h"
 #include "banco/percorso_massimo.h"
+#include "documents/documenti.h"
 #include "lsp/testo.h"
 #include "tests/aiuti.h"
 
@@ -126,7 +126,8 @@ class cliente {
     return -1;
   }
   void inizializza() {
-    richiesta(1, "initialize", {{"processId", nullptr}, {"rootUri", nullptr}, {"capabilities", json::object()}});
+    richiesta(1, "initialize",
+              {{"processId", nullptr}, {"rootUri", nullptr}, {"capabilities", json::object()}});
     ASSERT_TRUE(risposta(1).contains("result"));
     notifica("initialized");
   }
@@ -141,7 +142,8 @@ class cliente {
 };
 
 json apertura(const std::string& uri, const std::string& testo, int versione = 1) {
-  return {{"textDocument", {{"uri", uri}, {"languageId", "valmora"}, {"version", versione}, {"text", testo}}}};
+  return {
+      {"textDocument", {{"uri", uri}, {"languageId", "valmora"}, {"version", versione}, {"text", testo}}}};
 }
 json intervallo(int r1, int c1, int r2, int c2) {
   return {{"start", {{"line", r1}, {"character", c1}}}, {"end", {{"line", r2}, {"character", c2}}}};
@@ -260,12 +262,14 @@ TEST(LspSessione, ShippedPairThreeMistakesHoverCompletionQuickFixAndShutdown) {
   EXPECT_EQ(stazione["insertTextFormat"], 2);
   EXPECT_LT(stazione["sortText"].get<std::string>(), segnale["sortText"].get<std::string>());
   // A signal's kinds come from their set.
-  EXPECT_NE(segnale["insertText"].get<std::string>().find("${2|0,1,2|}"), std::string::npos) << segnale.dump();
+  EXPECT_NE(segnale["insertText"].get<std::string>().find("${2|0,1,2|}"), std::string::npos)
+      << segnale.dump();
 
   // The quick fixes: the unit dropped, the keyword meant.
   auto correggi = [&](int id, const std::string& uri, const json& dove, int versione) {
-    s.richiesta(id, "textDocument/codeAction",
-                {{"textDocument", {{"uri", uri}}}, {"range", dove}, {"context", {{"diagnostics", json::array()}}}});
+    s.richiesta(
+        id, "textDocument/codeAction",
+        {{"textDocument", {{"uri", uri}}}, {"range", dove}, {"context", {{"diagnostics", json::array()}}}});
     const json azioni = s.risposta(id)["result"];
     EXPECT_EQ(azioni.size(), 1u) << azioni.dump(1);
     if (azioni.empty()) return json();
@@ -306,25 +310,27 @@ TEST(LspGuasti, EveryFaultHasItsErrorAndTheServerGoesOn) {
   };
   const std::string non_json = "{\"jsonrpc\":\"2.0\",\"id\":3,";
   const std::vector<caso> casi = {
-      {"a request before initialize", false, cliente::cornice({{"jsonrpc", "2.0"}, {"id", 5}, {"method", "shutdown"}}),
-       -32002, 5},
+      {"a request before initialize", false,
+       cliente::cornice({{"jsonrpc", "2.0"}, {"id", 5}, {"method", "shutdown"}}), -32002, 5},
       {"an unknown method", true,
-       cliente::cornice({{"jsonrpc", "2.0"}, {"id", 6}, {"method", "textDocument/rename"}, {"params", json::object()}}),
+       cliente::cornice(
+           {{"jsonrpc", "2.0"}, {"id", 6}, {"method", "textDocument/rename"}, {"params", json::object()}}),
        -32601, 6},
-      {"malformed JSON", true, "Content-Length: " + std::to_string(non_json.size()) + "\r\n\r\n" + non_json, -32700,
-       nullptr},
+      {"malformed JSON", true, "Content-Length: " + std::to_string(non_json.size()) + "\r\n\r\n" + non_json,
+       -32700, nullptr},
       {"a Content-Length that is no number", true, "Content-Length: dodici\r\n\r\n{}", -32700, nullptr},
       {"no Content-Length", true, "Content-Type: application/json\r\n\r\n", -32700, nullptr},
-      {"a Content-Length shorter than the body", true, "Content-Length: 10\r\n\r\n{\"id\":7,\"method\":\"x\"}", -32700,
-       nullptr},
+      {"a Content-Length shorter than the body", true,
+       "Content-Length: 10\r\n\r\n{\"id\":7,\"method\":\"x\"}", -32700, nullptr},
       {"a message that is no object", true, cliente::cornice(json::array({1, 2})), -32600, nullptr},
-      {"an id that is an object", true, cliente::cornice({{"jsonrpc", "2.0"}, {"id", json::object()}, {"method", "x"}}),
-       -32600, nullptr},
+      {"an id that is an object", true,
+       cliente::cornice({{"jsonrpc", "2.0"}, {"id", json::object()}, {"method", "x"}}), -32600, nullptr},
       {"a hover without its position", true,
-       cliente::cornice({{"jsonrpc", "2.0"}, {"id", 8}, {"method", "textDocument/hover"}, {"params", json::object()}}),
+       cliente::cornice(
+           {{"jsonrpc", "2.0"}, {"id", 8}, {"method", "textDocument/hover"}, {"params", json::object()}}),
        -32602, 8},
-      {"a second initialize", true, cliente::cornice({{"jsonrpc", "2.0"}, {"id", 9}, {"method", "initialize"}}), -32600,
-       9},
+      {"a second initialize", true,
+       cliente::cornice({{"jsonrpc", "2.0"}, {"id", 9}, {"method", "initialize"}}), -32600, 9},
   };
   for (const caso& c : casi) {
     SCOPED_TRACE(c.nome);
@@ -409,9 +415,10 @@ TEST(LspTesti, CharactersTheBuildCannotStoreAndColumnsAfterThem) {
   const std::string uri = uri_di(dir / "Prova_7-.txt");
   // "velocita\U0001F600, 1000, 95m": bytes 0 to 7 the keyword, 8 the emoji's
   // '?', "95m" at bytes 17 to 19, UTF-16 units 18 to 21. "1\u00B0" is stored.
-  const std::string testo = "treno\r\n[generale]\r\n[vel_limite]\r\nvelocita\xF0\x9F\x98\x80, 1000, 95m\r\n"
-                            "[stazioni]\r\nstazione, 500, 2, 600, 0, 0, 0, 1,1,0, 4,1,1, 0, 10,0,0, 1\xC2\xB0 BIVIO\r\n"
-                            "[fine]\r\n\r\n";
+  const std::string testo =
+      "treno\r\n[generale]\r\n[vel_limite]\r\nvelocita\xF0\x9F\x98\x80, 1000, 95m\r\n"
+      "[stazioni]\r\nstazione, 500, 2, 600, 0, 0, 0, 1,1,0, 4,1,1, 0, 10,0,0, 1\xC2\xB0 BIVIO\r\n"
+      "[fine]\r\n\r\n";
   cliente s;
   s.inizializza();
   s.notifica("textDocument/didOpen", apertura(uri, testo));

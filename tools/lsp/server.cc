@@ -78,28 +78,29 @@ void server::richiesta(const json& id, const std::string& metodo, const json& p)
   if (metodo == "initialize") {
     if (inizializzato_) return errore(id, richiesta_invalida, "initialize was already received");
     inizializzato_ = true;
-    return rispondi(
-        id, {{"capabilities",
-              {{"positionEncoding", "utf-16"},
-               {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
-               {"hoverProvider", true},
-               {"completionProvider", {{"triggerCharacters", {"[", ","}}}},
-               {"definitionProvider", true},
-               {"documentSymbolProvider", true},
-               {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
-               {"inlayHintProvider", true}}},
-             {"serverInfo", {{"name", "autori"}}}});
+    return rispondi(id, {{"capabilities",
+                          {{"positionEncoding", "utf-16"},
+                           {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
+                           {"hoverProvider", true},
+                           {"completionProvider", {{"triggerCharacters", {"[", ","}}}},
+                           {"definitionProvider", true},
+                           {"documentSymbolProvider", true},
+                           {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
+                           {"inlayHintProvider", true}}},
+                         {"serverInfo", {{"name", "autori"}}}});
   }
-  if (!inizializzato_) return errore(id, non_inizializzato, "the server is not initialized: send initialize first");
+  if (!inizializzato_)
+    return errore(id, non_inizializzato, "the server is not initialized: send initialize first");
   if (chiuso_) return errore(id, richiesta_invalida, "the server is shut down: only exit is taken");
   if (metodo == "shutdown") {
     chiuso_ = true;
     return rispondi(id, nullptr);
   }
   static const std::set<std::string> di_documento = {
-      "textDocument/hover",          "textDocument/completion", "textDocument/documentSymbol",
-      "textDocument/inlayHint",      "textDocument/definition", "textDocument/codeAction"};
-  if (!di_documento.contains(metodo)) return errore(id, metodo_sconosciuto, "unknown method '" + metodo + "'");
+      "textDocument/hover",     "textDocument/completion", "textDocument/documentSymbol",
+      "textDocument/inlayHint", "textDocument/definition", "textDocument/codeAction"};
+  if (!di_documento.contains(metodo))
+    return errore(id, metodo_sconosciuto, "unknown method '" + metodo + "'");
   aperto* a = documento(p);
   if (a == nullptr) return errore(id, parametri_invalidi, "the document is not open");
   if (metodo == "textDocument/hover") return rispondi(id, hover(*a, pos_di(p.at("position"))));
@@ -180,7 +181,8 @@ server::compagno server::compagno_di(const aperto& a) const {
         altro == 2 ? treno_su_disco(n->cartella, n->identificativo)
                    : std::optional(unisci(n->cartella, n->identificativo + "_linea.txt"));
     if (sul_disco)
-      if (std::optional<std::string> byte = leggi_disco(*sul_disco)) return {altro, uri_di(*sul_disco), *byte};
+      if (std::optional<std::string> byte = leggi_disco(*sul_disco))
+        return {altro, uri_di(*sul_disco), *byte};
   }
   return {altro, std::nullopt, componi_documento(altro == 1 ? righe_linea() : righe_treno()), true};
 }
@@ -193,7 +195,9 @@ bool server::verifica_documento(aperto& a, const std::function<bool()>& superato
   (d == 1 ? in.treno : in.linea) = c.byte;
   const std::optional<nome_descrizione> n = leggi_nome(percorso_di(a.uri));
   if (n) in.identificativo = n->identificativo;
-  const std::optional<nome_descrizione> nt = d == 2 ? n : c.uri ? leggi_nome(percorso_di(*c.uri)) : std::nullopt;
+  const std::optional<nome_descrizione> nt = d == 2  ? n
+                                             : c.uri ? leggi_nome(percorso_di(*c.uri))
+                                                     : std::nullopt;
   if (nt && !nt->numero_treno.empty()) in.numero_treno = nt->numero_treno;
   std::vector<reperto> tutti = verifica(in);
   if (superato && superato()) return false;
@@ -262,7 +266,8 @@ json server::diagnostica(const aperto& a, const reperto& r, const compagno& c) c
   if (r.codice) d["code"] = *r.codice;
   if (r.collegato) {
     json l = luogo(r.collegato->documento, r.collegato->offset, a, c);
-    if (!l.is_null()) d["relatedInformation"] = json::array({{{"location", l}, {"message", r.collegato->messaggio}}});
+    if (!l.is_null())
+      d["relatedInformation"] = json::array({{{"location", l}, {"message", r.collegato->messaggio}}});
   }
   return d;
 }
@@ -292,9 +297,11 @@ json server::definizione(aperto& a, const posizione& p) {
   json l = json::array();
   for (const reperto& r : a.reperti) {
     if (!r.collegato) continue;
-    const std::pair<size_t, size_t> i = r.intervallo ? *r.intervallo : campo_a(a.testo.byte(), r.offset.value_or(0));
+    const std::pair<size_t, size_t> i =
+        r.intervallo ? *r.intervallo : campo_a(a.testo.byte(), r.offset.value_or(0));
     const size_t inizio_riga = a.testo.righe()[static_cast<size_t>(a.testo.di_byte(i.first).riga)];
-    if (o < inizio_riga || o > a.testo.fine_riga(static_cast<size_t>(a.testo.di_byte(i.first).riga))) continue;
+    if (o < inizio_riga || o > a.testo.fine_riga(static_cast<size_t>(a.testo.di_byte(i.first).riga)))
+      continue;
     json x = luogo(r.collegato->documento, r.collegato->offset, a, c);
     if (!x.is_null()) l.push_back(x);
   }

@@ -64,7 +64,8 @@ size_t testo_editor::fine_riga(size_t riga) const {
 
 posizione testo_editor::di_byte(size_t offset) const {
   offset = std::min(offset, byte_.size());
-  const size_t r = static_cast<size_t>(std::upper_bound(righe_.begin(), righe_.end(), offset) - righe_.begin()) - 1;
+  const size_t r =
+      static_cast<size_t>(std::upper_bound(righe_.begin(), righe_.end(), offset) - righe_.begin()) - 1;
   const auto da = std::lower_bound(astrali_.begin(), astrali_.end(), righe_[r]);
   const auto a = std::lower_bound(astrali_.begin(), astrali_.end(), offset);
   return {static_cast<int64_t>(r), static_cast<int64_t>(offset - righe_[r] + static_cast<size_t>(a - da))};
@@ -91,7 +92,8 @@ size_t testo_editor::a_byte(const posizione& p) const {
 
 size_t testo_editor::a_utf8(const posizione& p) const {
   const size_t b = a_byte(p);
-  const size_t r = static_cast<size_t>(std::upper_bound(righe_.begin(), righe_.end(), b) - righe_.begin()) - 1;
+  const size_t r =
+      static_cast<size_t>(std::upper_bound(righe_.begin(), righe_.end(), b) - righe_.begin()) - 1;
   size_t u = righe_utf8_[r];
   for (size_t k = righe_[r]; k < b && u < utf8_.size(); ++k) {
     size_t i = u;

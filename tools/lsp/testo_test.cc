@@ -1,17 +1,20 @@
 // The pieces under the protocol: framing, the editor's text against the
 // build's bytes, and the names that pair two descriptions.
+#include "lsp/testo.h"
+
 #include <gtest/gtest.h>
 
 #include "lsp/coppie.h"
 #include "lsp/cornice.h"
-#include "lsp/testo.h"
 
 namespace {
 
 using namespace autori::lsp;
 
 // "a", U+1F600 (two UTF-16 units, four UTF-8 bytes), "b", U+00B0, U+20AC.
-const std::string misto = "a\xF0\x9F\x98\x80" "b\xC2\xB0\xE2\x82\xAC\r\nz";
+const std::string misto =
+    "a\xF0\x9F\x98\x80"
+    "b\xC2\xB0\xE2\x82\xAC\r\nz";
 
 TEST(LspTesto, OneByteACharacterAndUtf16Columns) {
   const testo_editor t(misto);
@@ -27,8 +30,8 @@ TEST(LspTesto, OneByteACharacterAndUtf16Columns) {
     size_t byte;
     int64_t riga, carattere;
   };
-  for (const caso& c : {caso{0, 0, 0}, caso{1, 0, 1}, caso{2, 0, 3}, caso{3, 0, 4}, caso{4, 0, 5}, caso{5, 0, 6},
-                        caso{7, 1, 0}, caso{8, 1, 1}}) {
+  for (const caso& c : {caso{0, 0, 0}, caso{1, 0, 1}, caso{2, 0, 3}, caso{3, 0, 4}, caso{4, 0, 5},
+                        caso{5, 0, 6}, caso{7, 1, 0}, caso{8, 1, 1}}) {
     const posizione p = t.di_byte(c.byte);
     EXPECT_EQ(p.riga, c.riga) << c.byte;
     EXPECT_EQ(p.carattere, c.carattere) << c.byte;
