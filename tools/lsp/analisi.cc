@@ -101,9 +101,10 @@ std::optional<int64_t> numero_di(std::string_view campo) {
   if (campo.starts_with('+')) campo.remove_prefix(1);
   const auto [fine, ec] = std::from_chars(campo.data(), campo.data() + campo.size(), d);
   if (ec != std::errc() || fine != campo.data() + campo.size() || campo.empty() || !std::isfinite(d) ||
-      std::fabs(d) > 9e18)
+      std::fabs(d) > 1e12)
     return std::nullopt;
-  // Ties to even, as the build rounds.
+  // Ties to even, as the build rounds. Far beyond what a field holds is no
+  // value to explain, and keeps the sums below from overflowing.
   return static_cast<int64_t>(std::nearbyint(d));
 }
 

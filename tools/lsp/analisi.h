@@ -36,7 +36,7 @@ bool intestazione(std::string_view riga);
 // The section headers of one description, in the table's order, then "[fine]".
 std::vector<std::string> intestazioni(int documento);
 
-// The number a field holds, when it is one.
+// The number a field holds, when it is one within a million million.
 std::optional<int64_t> numero_di(std::string_view campo);
 
 // The cell a record places at a position, for the kinds that place one there.
