@@ -61,9 +61,20 @@ void coppia_spedita(benchmark::State& stato) {
 // A route of 1,000,000 m; line 4 (0-based 3) is "pendenza, 0, -10".
 void percorso_massimo(benchmark::State& stato) { latenza(stato, linea_massima(), treno_massimo(), 3, 15); }
 
+// The same route with a "[pendenze]" header after its length, which ends
+// the general section there: its gradients, curves and tunnels are then
+// read and the plan drawn metre by metre. Line 5 (0-based 4) is "pendenza, 0, -10".
+void percorso_massimo_con_sezioni(benchmark::State& stato) {
+  std::string linea = linea_massima();
+  const std::string lunghezza = "lunghezza percorso, 1000000\r\n";
+  linea.insert(linea.find(lunghezza) + lunghezza.size(), "[pendenze]\r\n");
+  latenza(stato, linea, treno_massimo(), 4, 15);
+}
+
 }  // namespace
 
 BENCHMARK(coppia_spedita)->Unit(benchmark::kMillisecond);
 BENCHMARK(percorso_massimo)->Unit(benchmark::kMillisecond);
+BENCHMARK(percorso_massimo_con_sezioni)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
