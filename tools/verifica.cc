@@ -552,7 +552,7 @@ class verificatore {
         const std::optional<std::string> v = vicina(h, note);
         if (v) m += "; did you mean '" + *v + "'?";
         aggiungi(gravita::avviso, d, e.offset, m + " (headers only help the reader: the build skips them)");
-        if (v && e.testo.find('"') == std::string::npos &&
+        if (v && e.testo.find('"') == std::string::npos && e.offset <= t.size() &&
             t.compare(e.offset, e.testo.size(), e.testo) == 0) {
           const size_t a = e.offset + e.testo.find('[');
           reperti_.back().intervallo = std::pair{a, a + h.size()};
@@ -586,7 +586,7 @@ class verificatore {
       if (esatta == std::end(solo_minuscole)) v = vicina(e.testo, chiavi(d));
       if (v) m += "; did you mean '" + *v + "'?";
       aggiungi(gravita::avviso, d, e.offset, m);
-      if (v && t.compare(e.offset, e.testo.size(), e.testo) == 0) {
+      if (v && *v != basso && e.offset <= t.size() && t.compare(e.offset, e.testo.size(), e.testo) == 0) {
         reperti_.back().intervallo = std::pair{e.offset, e.offset + e.testo.size()};
         reperti_.back().correzione = *v;
       }
