@@ -281,6 +281,18 @@ TEST(LspSessione, ShippedPairThreeMistakesHoverCompletionQuickFixAndShutdown) {
             json({{"range", intervallo(65, 13, 65, 18)}, {"newText", "4500"}}));
   EXPECT_EQ(correggi(15, c.uri_linea, intervallo(47, 2, 47, 2), 3),
             json({{"range", intervallo(47, 0, 47, 7)}, {"newText", "pendenza"}}));
+  // The signal on the taken cell: the nearest position whose cell is free.
+  // 1120 + 50 = 1170 is in round(1170 / 50 + 1) = 24, which nothing takes
+  // (the indicator at 1050 m of the line is in round(1050 / 50 + 1) = 22).
+  s.richiesta(17, "textDocument/codeAction",
+              {{"textDocument", {{"uri", c.uri_treno}}},
+               {"range", intervallo(106, 13, 106, 13)},
+               {"context", {{"diagnostics", json::array()}}}});
+  const json sposta = s.risposta(17)["result"];
+  ASSERT_EQ(sposta.size(), 1u) << sposta.dump(1);
+  EXPECT_EQ(sposta[0]["edit"]["changes"][c.uri_treno][0],
+            json({{"range", intervallo(106, 12, 106, 16)}, {"newText", "1170"}}));
+  EXPECT_EQ(sposta[0]["diagnostics"][0]["code"], 16);
   s.notifica("textDocument/didChange", modifica(c.uri_treno, 5, intervallo(106, 12, 106, 16), "2600"));
 
   linea = s.diagnostiche(c.uri_linea);

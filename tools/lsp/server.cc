@@ -187,11 +187,10 @@ server::compagno server::compagno_di(const aperto& a) const {
   return {altro, std::nullopt, componi_documento(altro == 1 ? righe_linea() : righe_treno()), true};
 }
 
-bool server::verifica_documento(aperto& a, const std::function<bool()>& superato) {
-  const compagno c = compagno_di(a);
+ingresso_verifica server::ingresso(const aperto& a, const compagno& c, const std::string& byte) const {
   const int d = genere(a);
   ingresso_verifica in{std::nullopt, std::nullopt, identita_predefinita, treno_predefinito};
-  (d == 1 ? in.linea : in.treno) = a.testo.byte();
+  (d == 1 ? in.linea : in.treno) = byte;
   (d == 1 ? in.treno : in.linea) = c.byte;
   const std::optional<nome_descrizione> n = leggi_nome(percorso_di(a.uri));
   if (n) in.identificativo = n->identificativo;
@@ -199,6 +198,13 @@ bool server::verifica_documento(aperto& a, const std::function<bool()>& superato
                                              : c.uri ? leggi_nome(percorso_di(*c.uri))
                                                      : std::nullopt;
   if (nt && !nt->numero_treno.empty()) in.numero_treno = nt->numero_treno;
+  return in;
+}
+
+bool server::verifica_documento(aperto& a, const std::function<bool()>& superato) {
+  const compagno c = compagno_di(a);
+  const int d = genere(a);
+  const ingresso_verifica in = ingresso(a, c, a.testo.byte());
   std::vector<reperto> tutti = verifica(in);
   if (superato && superato()) return false;
 
@@ -328,7 +334,50 @@ json server::azioni(aperto& a, const json& intervallo) {
                  {"diagnostics", json::array({diagnostica(a, r, c)})},
                  {"edit", {{"changes", {{a.uri, json::array({modifica})}}}}}});
   }
+  for (const reperto& r : a.reperti) {
+    if (!r.collegato || !r.intervallo || !r.codice || !prende_una_cella(*r.codice)) continue;
+    const auto [i, f] = *r.intervallo;
+    const size_t riga = static_cast<size_t>(a.testo.di_byte(i).riga);
+    if (fino < a.testo.righe()[riga] || da > a.testo.fine_riga(riga)) continue;
+    if (std::optional<int64_t> p = cella_libera(a, c, r)) {
+      json modifica = {{"range", intervallo_json(a.testo, i, f)}, {"newText", std::to_string(*p)}};
+      l.push_back(
+          {{"title", "Move it to " + std::to_string(*p) + " m, the nearest position whose cell is free"},
+           {"kind", "quickfix"},
+           {"diagnostics", json::array({diagnostica(a, r, c)})},
+           {"edit", {{"changes", {{a.uri, json::array({modifica})}}}}}});
+    }
+  }
   return l;
+}
+
+bool server::prende_una_cella(int32_t codice) {
+  // A sign, a code cut, a signal, an indicator: one cell, at their position.
+  return codice == 6 || codice == 7 || codice == 16 || codice == 21;
+}
+
+std::optional<int64_t> server::cella_libera(const aperto& a, const compagno& c, const reperto& r) const {
+  const auto [i, f] = *r.intervallo;
+  const std::string scritto = a.testo.byte().substr(i, f - i);
+  const std::optional<int64_t> p = numero_di(scritto);
+  if (!p) return std::nullopt;
+  const size_t riga = static_cast<size_t>(a.testo.di_byte(i).riga);
+  // A cell is 50 m: the positions a cell, two, ... away, the nearer side first.
+  for (int64_t k = 1; k <= 8; ++k)
+    for (const int64_t q : {*p + 50 * k, *p - 50 * k}) {
+      if (q < 0) continue;
+      std::string byte = a.testo.byte();
+      byte.replace(i, f - i, std::to_string(q));
+      const std::vector<reperto> dopo = verifica(ingresso(a, c, byte));
+      const testo_editor t(da_latin1(byte));
+      const bool ancora = std::any_of(dopo.begin(), dopo.end(), [&](const reperto& x) {
+        return x.documento == genere(a) && x.livello == gravita::errore && x.codice &&
+               prende_una_cella(*x.codice) && x.offset &&
+               static_cast<size_t>(t.di_byte(*x.offset).riga) == riga;
+      });
+      if (!ancora) return q;
+    }
+  return std::nullopt;
 }
 
 }  // namespace autori::lsp

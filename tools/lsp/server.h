@@ -86,6 +86,12 @@ class server {
   json definizione(aperto& a, const posizione& p);
   json azioni(aperto& a, const json& intervallo);
 
+  ingresso_verifica ingresso(const aperto& a, const compagno& c, const std::string& byte) const;
+  static bool prende_una_cella(int32_t codice);
+  // The position nearest to a record's on a taken cell where the pair
+  // builds with that record on a free cell, tried by building it.
+  std::optional<int64_t> cella_libera(const aperto& a, const compagno& c, const reperto& r) const;
+
   std::function<void(const json&)> uscita_;
   std::map<std::string, aperto> aperti_;
   std::set<std::string> detti_;  // told that they are checked beside a shipped description
