@@ -175,16 +175,15 @@ server::compagno server::compagno_di(const aperto& a) const {
     for (const auto& [u, b] : aperti_) {
       const std::optional<nome_descrizione> m = leggi_nome(percorso_di(u));
       if (m && m->documento == altro && m->cartella == n->cartella && m->identificativo == n->identificativo)
-        return {altro, u, b.testo.byte()};
+        return {u, b.testo.byte()};
     }
     const std::optional<std::string> sul_disco =
         altro == 2 ? treno_su_disco(n->cartella, n->identificativo)
                    : std::optional(unisci(n->cartella, n->identificativo + "_linea.txt"));
     if (sul_disco)
-      if (std::optional<std::string> byte = leggi_disco(*sul_disco))
-        return {altro, uri_di(*sul_disco), *byte};
+      if (std::optional<std::string> byte = leggi_disco(*sul_disco)) return {uri_di(*sul_disco), *byte};
   }
-  return {altro, std::nullopt, componi_documento(altro == 1 ? righe_linea() : righe_treno()), true};
+  return {std::nullopt, componi_documento(altro == 1 ? righe_linea() : righe_treno()), true};
 }
 
 ingresso_verifica server::ingresso(const aperto& a, const compagno& c, const std::string& byte) const {

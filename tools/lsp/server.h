@@ -54,7 +54,6 @@ class server {
   };
   // The other description of a check: open in the editor, on disk, or shipped.
   struct compagno {
-    int documento;
     std::optional<std::string> uri;  // open or on disk
     std::string byte;
     bool spedito = false;
