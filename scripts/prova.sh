@@ -63,7 +63,7 @@ fase() {
 
 pacchetti() {
   installa_mancanti cmake g++ ccache libgtest-dev libbenchmark-dev nlohmann-json3-dev libssl-dev libcli11-dev \
-    libcpp-httplib-dev chromium fonts-dejavu-core
+    libcpp-httplib-dev chromium fonts-dejavu-core neovim
   command -v node >/dev/null && command -v npm >/dev/null || installa_mancanti nodejs npm
   [ "$livello" == rapido ] && return
   installa_mancanti clang libclang-rt-14-dev g++-mingw-w64-x86-64-win32 zip wine wine64 libwine xvfb xauth \

@@ -23,5 +23,6 @@ comando aggiungi_diff(CLI::App& app);
 comando aggiungi_format(CLI::App& app);
 comando aggiungi_view(CLI::App& app);
 comando aggiungi_serve(CLI::App& app);
+comando aggiungi_lsp(CLI::App& app);
 
 }  // namespace autori

@@ -170,7 +170,7 @@ std::vector<record_formato> crea() {
        "three ('uno', 'due', 'tre'); the build orders them by start.",
        {posizione("section start").dice("a multiple of 50 (code 2)"),
         n32("chainage difference", "m").dice("a multiple of 50 (code 2)"),
-        n32("flag", {}, 0, 1).dice("1 adds 100 m to the difference")},
+        n32("flag", {}, 0, 1).dice("1 adds 100 m to the difference").tra("0,1")},
        "rows 81 to 83 (start, difference, flag), the section that starts last in row 81",
        "progressiva chilometrica uno, 263600, 46500, 0",
        {"progressiva chilometrica"}});
@@ -336,10 +336,10 @@ std::vector<record_formato> crea() {
        "a token with 'segnale', in any letter case",
        "A signal with two sides, left and right; each side has a kind (0 none, 1 or 2) and three digits.",
        {posizione().dice("the cell is round(position / 50 + 1)"),
-        n32("left kind", {}, 0, 8).dice("0, 1 or 2"), n32("left digit 1"), n32("left digit 2"),
+        n32("left kind", {}, 0, 8).dice("0, 1 or 2").tra("0,1,2"), n32("left digit 1"), n32("left digit 2"),
         n32("left digit 3"), n32("ratio").dice("the tens of the kinds' pair"),
-        n32("right kind", {}, 0, 8).dice("0, 1 or 2"), n32("right digit 1"), n32("right digit 2"),
-        n32("right digit 3"),
+        n32("right kind", {}, 0, 8).dice("0, 1 or 2").tra("0,1,2"), n32("right digit 1"),
+        n32("right digit 2"), n32("right digit 3"),
         n32("time", "s", 0, 255).dice("kept when the left kind is 2, else 0; 1 to 100 become 101")},
        "one cell of type 1, each digit pair as left x 10 + right, and the warning marks 2, 4, 6 and 8 "
        "cells before it",
@@ -676,12 +676,11 @@ std::string pagina_codici(std::optional<int32_t> solo) {
   return s;
 }
 
-const record_formato* trova(std::string_view argomento) {
+// A token as an author writes it: every word of the key, in any case.
+const record_formato* per_parole(std::string_view argomento, int documento) {
   const std::string a = minuscolo(argomento);
-  for (const record_formato& r : formato())
-    if (a == r.chiave || a == minuscolo(r.nome)) return &r;
-  // A token as an author writes it: every word of the key, in any case.
   for (const record_formato& r : formato()) {
+    if (documento != 0 && r.documento != documento) continue;
     bool tutte = true;
     const std::string_view chiave = r.chiave;
     for (size_t i = 0; i <= chiave.size();) {
@@ -694,7 +693,18 @@ const record_formato* trova(std::string_view argomento) {
   return nullptr;
 }
 
+const record_formato* trova(std::string_view argomento) {
+  const std::string a = minuscolo(argomento);
+  for (const record_formato& r : formato())
+    if (a == r.chiave || a == minuscolo(r.nome)) return &r;
+  return per_parole(argomento, 0);
+}
+
 }  // namespace
+
+const record_formato* record_del_token(std::string_view token, int documento) {
+  return per_parole(token, documento);
+}
 
 std::vector<std::string> argomenti_formato() {
   std::vector<std::string> a;

@@ -27,6 +27,7 @@ struct campo_formato {
   std::string_view significato = {};  // what the build does with it, in words
   // What each value (or run of values) does, where the values mean things.
   std::vector<std::pair<std::string_view, std::string_view>> valori = {};
+  std::string_view scelte = {};  // the values an author chooses from, "0,1,2"; empty: any
 
   campo_formato dice(std::string_view s) const {
     campo_formato c = *this;
@@ -36,6 +37,11 @@ struct campo_formato {
   campo_formato con_valori(std::vector<std::pair<std::string_view, std::string_view>> v) const {
     campo_formato c = *this;
     c.valori = std::move(v);
+    return c;
+  }
+  campo_formato tra(std::string_view v) const {
+    campo_formato c = *this;
+    c.scelte = v;
     return c;
   }
 };
@@ -77,6 +83,9 @@ std::string nome_record(std::string_view chiave);
 // "field 3 of 'velocita' (speed, km/h)"
 std::string descrivi_campo(std::string_view chiave, int numero);
 const campo_formato* cerca_campo(std::string_view chiave, int numero);
+// The kind a keyword token is read as, among one description's (1 line, 2
+// train) records: every word of the key in the token, in any case.
+const record_formato* record_del_token(std::string_view token, int documento);
 
 // The reference page, in Markdown: every record kind, the field syntax, the
 // sections and the codes. With an argument, only what it names (a record's

@@ -20,11 +20,11 @@ int main(int argc, char** argv) {
       "2 files written but the build recorded an error code; 64 bad arguments. check exits 1 when it\n"
       "finds an error.\n"
       "Run 'autori COMMAND --help' for the options of a command.");
-  std::vector<autori::comando> comandi = {autori::aggiungi_check(app),     autori::aggiungi_compile(app),
-                                          autori::aggiungi_documents(app), autori::aggiungi_inspect(app),
-                                          autori::aggiungi_plot(app),      autori::aggiungi_decompile(app),
-                                          autori::aggiungi_diff(app),      autori::aggiungi_format(app),
-                                          autori::aggiungi_view(app),      autori::aggiungi_serve(app)};
+  std::vector<autori::comando> comandi = {
+      autori::aggiungi_check(app),   autori::aggiungi_compile(app), autori::aggiungi_documents(app),
+      autori::aggiungi_inspect(app), autori::aggiungi_plot(app),    autori::aggiungi_decompile(app),
+      autori::aggiungi_diff(app),    autori::aggiungi_format(app),  autori::aggiungi_view(app),
+      autori::aggiungi_serve(app),   autori::aggiungi_lsp(app)};
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -221,10 +221,14 @@ class verificatore {
           aggiungi(gravita::errore, e.documento, e.inizio_record, "code 25: " + campi_mancanti(g, e, dove));
         } else {
           aggiungi(gravita::errore, e.documento, dove, "code 25: " + guasto(g, e, dove));
+          senza_unita(e, dove);
         }
-      } else
+        reperti_.back().codice = 25;
+      } else {
         aggiungi(gravita::errore, e.documento, e.inizio_record,
                  "code " + n(codice) + ": " + parole_codice(g, i));
+        dettagli_codice(g, i);
+      }
       // Without the length, or without the section, nothing later is read.
       if (codice == 1 || codice == 102 || e.record == "lunghezza percorso" ||
           e.testo == "no route length in the general section")
@@ -250,7 +254,44 @@ class verificatore {
       }
     }
     aggiungi(gravita::errore, d, std::nullopt, m);
+    reperti_.back().codice = g.codice;
     return false;
+  }
+
+  // The field a record's code is about, and the record that took its cell.
+  void dettagli_codice(const giro& g, size_t i) {
+    const evento_salvato& e = g.r.eventi[i];
+    const auto codice = static_cast<int32_t>(e.letto);
+    reperto& r = reperti_.back();
+    r.codice = codice;
+    const int numero = codice == 9 || codice == 19 ? 3 : codice == 3 || codice == 4 ? codice - 2 : 1;
+    for (const evento_salvato& c : g.r.eventi)
+      if (c.specie == evento::campo && c.documento == e.documento && c.inizio_record == e.inizio_record &&
+          c.campo == numero) {
+        const std::string& t = testo(e.documento);
+        r.intervallo = std::pair{c.offset, c.offset + scritto(t, c.offset).size()};
+      }
+    const evento_salvato* o =
+        i > 0 && g.r.eventi[i - 1].specie == evento::occupata ? &g.r.eventi[i - 1] : nullptr;
+    if (o == nullptr) return;
+    if (const evento_salvato* p = padrone(g, o->memorizzato, i))
+      r.collegato =
+          reperto::luogo{p->documento, p->inizio_record,
+                         "cell " + n(o->memorizzato) + " is taken by this " + nome_record(p->record)};
+  }
+
+  // "400m": the number without its unit is what was meant.
+  void senza_unita(const evento_salvato& e, size_t dove) {
+    if (e.testo != "malformed number") return;
+    const std::string valore = scritto(testo(e.documento), dove);
+    const size_t segno = !valore.empty() && (valore[0] == '-' || valore[0] == '+') ? 1 : 0;
+    const size_t lettere = valore.find_first_not_of("0123456789", segno);
+    if (lettere == segno || lettere == std::string::npos ||
+        !std::all_of(valore.begin() + static_cast<std::ptrdiff_t>(lettere), valore.end(),
+                     [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }))
+      return;
+    reperti_.back().intervallo = std::pair{dove, dove + valore.size()};
+    reperti_.back().correzione = valore.substr(0, lettere);
   }
 
   std::string parole_codice(const giro& g, size_t i) const {
@@ -610,8 +651,15 @@ class verificatore {
         const std::vector<std::string> note = sezioni(d);
         if (std::find(note.begin(), note.end(), h) != note.end()) continue;
         std::string m = "unknown section header " + citato(e.testo);
-        if (auto v = vicina(h, note)) m += "; did you mean '" + *v + "'?";
+        const std::optional<std::string> v = vicina(h, note);
+        if (v) m += "; did you mean '" + *v + "'?";
         aggiungi(gravita::avviso, d, e.offset, m + " (headers only help the reader: the build skips them)");
+        if (v && e.testo.find('"') == std::string::npos && e.offset <= t.size() &&
+            t.compare(e.offset, e.testo.size(), e.testo) == 0) {
+          const size_t a = e.offset + e.testo.find('[');
+          reperti_.back().intervallo = std::pair{a, a + h.size()};
+          reperti_.back().correzione = *v;
+        }
         continue;
       }
       if (e.testo.find('-') != std::string::npos) {
@@ -636,9 +684,14 @@ class verificatore {
                        [&](const char* p) { return d == 1 && basso.find(p) != std::string::npos; });
       if (esatta != std::end(solo_minuscole))
         m += "; '" + std::string(*esatta) + "' is matched in lower case only";
-      else if (auto v = vicina(e.testo, chiavi(d)))
-        m += "; did you mean '" + *v + "'?";
+      std::optional<std::string> v;
+      if (esatta == std::end(solo_minuscole)) v = vicina(e.testo, chiavi(d));
+      if (v) m += "; did you mean '" + *v + "'?";
       aggiungi(gravita::avviso, d, e.offset, m);
+      if (v && *v != basso && e.offset <= t.size() && t.compare(e.offset, e.testo.size(), e.testo) == 0) {
+        reperti_.back().intervallo = std::pair{e.offset, e.offset + e.testo.size()};
+        reperti_.back().correzione = *v;
+      }
     }
   }
   // "12,5" standing alone on a record's line, not in a run of digits and
@@ -689,6 +742,8 @@ class verificatore {
           auto r = righe_record_.find({d, i});
           if (r != righe_record_.end()) m += " as a " + nome_record(letti_[r->second].chiave) + " record";
           aggiungi(gravita::avviso, d, a, m + "; a comment is a token that contains '-', such as '- text'");
+          reperti_.back().intervallo = std::pair{a, a + (riga[0] == '#' ? 1 : 2)};
+          reperti_.back().correzione = "-";
         } else if (riga.starts_with("-")) {
           const std::string basso = minuscolo(riga);
           for (const record_formato& rf : formato()) {

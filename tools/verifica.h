@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace autori {
@@ -15,6 +16,18 @@ struct reperto {
   int documento;                 // 1 line, 2 train
   std::optional<size_t> offset;  // none: the description as a whole
   std::string messaggio;
+  // What an editor shows beside the message; check prints none of it.
+  // The text concerned, [first, second) in bytes; none: the field at offset.
+  std::optional<std::pair<size_t, size_t>> intervallo = {};
+  std::optional<int32_t> codice = {};  // the build's code
+  struct luogo {
+    int documento;
+    size_t offset;
+    std::string messaggio;
+  };
+  std::optional<luogo> collegato = {};  // the other record involved
+  // The text that replaces the range to mend it, when one is certain.
+  std::optional<std::string> correzione = {};
 };
 
 struct ingresso_verifica {

@@ -11,6 +11,8 @@
 #           folders relative to the working one, letters in another case
 # righe     console text ends its lines in CR LF; files stay byte for byte
 # vista     autori view writes the native tool's page, byte for byte
+# lsp       a session of autori lsp gives the native server's bytes: the
+#           framing counts bytes, so no CR LF may be added on the way
 #
 # Every console text of the Windows tool is checked the same way: each line
 # ends in CR LF, as text written in text mode does on Windows, and with LF
@@ -289,6 +291,38 @@ vista() {
   [ -s "$d/doc/windows.html" ] || fallisci "view LINE TRAIN: nessuna pagina"
 }
 
+# One framed message of the protocol.
+messaggio() { printf 'Content-Length: %d\r\n\r\n%s' "${#1}" "$1"; }
+
+lsp() {
+  local d uri testo
+  nuova_cartella d
+  # A station whose position carries a unit: code 25 at that field, and its
+  # quick fix; the description's CR LF travel inside the JSON string.
+  uri="file://$d/Prova_5-.txt"
+  testo='treno\r\n[generale]\r\n[stazioni]\r\nstazione, 4500m, 2, 600, 0, 1, 0, 1,1,0, 4,1,1, 0, 0, 0, 0, ROMA\r\n[fine]\r\n\r\n'
+  {
+    messaggio '{"jsonrpc":"2.0","id":1,"method":"initialize","params":{}}'
+    messaggio '{"jsonrpc":"2.0","method":"initialized","params":{}}'
+    messaggio '{"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":{"uri":"'"$uri"'","languageId":"valmora","version":1,"text":"'"$testo"'"}}}'
+    messaggio '{"jsonrpc":"2.0","id":2,"method":"textDocument/codeAction","params":{"textDocument":{"uri":"'"$uri"'"},"range":{"start":{"line":3,"character":12},"end":{"line":3,"character":12}},"context":{"diagnostics":[]}}}'
+    messaggio '{"jsonrpc":"2.0","id":3,"method":"textDocument/hover","params":{"textDocument":{"uri":"'"$uri"'"},"position":{"line":3,"character":2}}}'
+    messaggio '{"jsonrpc":"2.0","id":4,"method":"shutdown"}'
+    messaggio '{"jsonrpc":"2.0","method":"exit"}'
+  } >"$d/sessione"
+  (cd "$d" && timeout 120 "$nativo" lsp <"$d/sessione" >"$d/n.out" 2>"$d/n.err")
+  uguale "lsp nativo: stato di uscita" 0 "$?"
+  (cd "$d" && timeout 120 wine "$autori_exe" lsp <"$d/sessione" >"$d/w.out" 2>"$d/w.err")
+  uguale "lsp: stato di uscita" 0 "$?"
+  cmp -s "$d/n.out" "$d/w.out" || {
+    fallisci "lsp: i messaggi differiscono dal nativo"
+    cmp "$d/n.out" "$d/w.out" | head -n 3 >&2
+  }
+  grep -q '"code":25' "$d/w.out" || fallisci "lsp: manca la diagnostica del codice 25"
+  grep -q '"newText":"4500"' "$d/w.out" || fallisci "lsp: manca la correzione"
+  uguale "lsp: intestazioni e corpi" "$(grep -c 'Content-Length: ' "$d/n.out")" "$(grep -ac $'^\r$' "$d/w.out")"
+}
+
 usa_ambiente
 case $caso in
   vista) vista ;;
@@ -296,6 +330,7 @@ case $caso in
   inspect) inspect ;;
   percorsi) percorsi ;;
   righe) righe ;;
+  lsp) lsp ;;
   *)
     echo "caso sconosciuto: $caso" >&2
     exit 2

@@ -19,7 +19,7 @@ cmake --build "$costruzione" -j2 --target valmora_fuzz
 semi() { if [ "$1" = verifica ]; then echo costruzione; else echo "$1"; fi; }
 
 bersagli=()
-for b in costruzione decodifica verifica; do
+for b in costruzione decodifica verifica lsp; do
   [ -x "$costruzione/tests/fuzz/fuzz_$b" ] && bersagli+=("$b")
 done
 [ ${#bersagli[@]} -gt 0 ] || { echo "no fuzz target built" >&2; exit 1; }

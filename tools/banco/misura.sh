@@ -15,11 +15,13 @@ installa_mancanti hyperfine time
 build=${1:-build/default}
 giri=${2:-31}
 cmake --preset default >/dev/null
-cmake --build "$build" -j2 --target valmora2 autori banco_costruzione banco_percorso banco_base >/dev/null
+cmake --build "$build" -j2 --target valmora2 autori banco_costruzione banco_percorso banco_base banco_lsp >/dev/null
 
 for b in scenario_spedito percorso_massimo tracciato_massimo; do
   "$build/tools/banco/banco_costruzione" --benchmark_filter="^$b\$" --benchmark_min_time=1
 done
+# autori lsp: from a change to its diagnostics.
+"$build/tools/banco/banco_lsp" --benchmark_min_time=1
 
 lavoro=$(mktemp -d)
 trap 'rm -rf "$lavoro"' EXIT
