@@ -997,8 +997,10 @@ class verificatore {
         {"sabbia", "no sand (0)"},
         {"orologio", "a clock of 0:00:00"}};
     for (const auto& [chiave, valore] : generali) {
+      // Named again: clang 14 captures no structured binding.
+      const auto& k = chiave;
       const bool presente = std::any_of(letti_.begin(), letti_.end(), [&](const letto& r) {
-        return r.documento == 2 && r.chiave == chiave;
+        return r.documento == 2 && r.chiave == k;
       });
       // Set aside for an error of its own, it is there all the same.
       if (presente || chiavi_errate_.contains({2, chiave})) continue;
