@@ -14,6 +14,7 @@
 #include "formato.h"
 #include "model/costruzione.h"
 #include "run/memorizza_percorso.h"
+#include "verifica.h"
 
 namespace {
 
@@ -973,6 +974,33 @@ TEST(Formato, TheTableHoldsExactlyTheFieldsTheCompilersRead) {
     EXPECT_FALSE(r.descrizione.empty() || r.esempio.empty() || r.nome.empty()) << r.chiave;
   }
   for (const auto& [chiave, _] : letti.numeri) EXPECT_NE(autori::cerca_record(chiave), nullptr) << chiave;
+}
+
+}  // namespace
+
+namespace {
+
+// What an editor offers for a decimal comma: "12,5" replaced whole by "12.5",
+// the one spelling the message itself gives.
+TEST(CheckCorrezioni, ADecimalCommaIsMendedWithAPoint) {
+  autori::ingresso_verifica in;
+  in.linea = prova::righe_crlf(linea_con({"pendenza, 1000, 12,5"}));
+  in.treno = prova::righe_crlf(treno_pulito);
+  in.identificativo = "Prova";
+  in.numero_treno = "1";
+  const size_t dove = in.linea->find("12,5");
+  ASSERT_NE(dove, std::string::npos);
+  bool trovato = false;
+  for (const autori::reperto& r : autori::verifica(in)) {
+    if (!r.correzione) continue;
+    trovato = true;
+    EXPECT_EQ(r.documento, 1);
+    EXPECT_EQ(*r.correzione, "12.5");
+    ASSERT_TRUE(r.intervallo.has_value());
+    EXPECT_EQ(r.intervallo->first, dove);
+    EXPECT_EQ(r.intervallo->second, dove + 4);
+  }
+  EXPECT_TRUE(trovato);
 }
 
 }  // namespace

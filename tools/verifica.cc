@@ -638,10 +638,15 @@ class verificatore {
                        " is cut at the comma and stored as " + citato(ultimo->second) +
                        "; a text field ends at a comma, the rest is read as keywords and ignored");
         } else {
+          const std::optional<decimale> v = virgola_decimale(t, rec.inizio);
           aggiungi(gravita::avviso, d, e.offset,
                    "extra field " + citato(e.testo) + " after the " + n(static_cast<int64_t>(campi)) +
                        " fields of '" + rec.chiave + "': it is read as a keyword and ignored" +
-                       virgola_decimale(t, rec.inizio));
+                       (v ? v->messaggio : ""));
+          if (v) {
+            reperti_.back().intervallo = std::pair{v->inizio, v->fine};
+            reperti_.back().correzione = v->con_punto;
+          }
         }
         continue;
       }
@@ -696,7 +701,12 @@ class verificatore {
   }
   // "12,5" standing alone on a record's line, not in a run of digits and
   // commas such as a signal's "3,1,0".
-  static std::string virgola_decimale(const std::string& t, size_t inizio) {
+  struct decimale {
+    std::string messaggio;
+    size_t inizio, fine;  // "12,5" in the text
+    std::string con_punto;
+  };
+  static std::optional<decimale> virgola_decimale(const std::string& t, size_t inizio) {
     auto cifra = [&](size_t i) { return i < t.size() && t[i] >= '0' && t[i] <= '9'; };
     const size_t f = fine_riga(t, inizio);
     for (size_t c = inizio + 1; c + 1 < f; ++c) {
@@ -707,10 +717,12 @@ class verificatore {
       if (a > inizio && t[a - 1] == ',') continue;
       if (b < f && t[b] == ',' && b + 1 < f && t[b + 1] != ' ') continue;
       const std::string intero = t.substr(a, c - a), fraz = t.substr(c + 1, b - c - 1);
-      return "; " + citato(intero + "," + fraz) + " is read as two fields, " + intero + " and " + fraz +
-             ": a comma always ends a field, so a fraction is written with a point, " + intero + "." + fraz;
+      return decimale{"; " + citato(intero + "," + fraz) + " is read as two fields, " + intero + " and " +
+                          fraz + ": a comma always ends a field, so a fraction is written with a point, " +
+                          intero + "." + fraz,
+                      a, b, intero + "." + fraz};
     }
-    return "";
+    return std::nullopt;
   }
   static std::string elenco(const std::vector<std::string>& v) {
     std::string s;
@@ -999,9 +1011,8 @@ class verificatore {
     for (const auto& [chiave, valore] : generali) {
       // Named again: clang 14 captures no structured binding.
       const auto& k = chiave;
-      const bool presente = std::any_of(letti_.begin(), letti_.end(), [&](const letto& r) {
-        return r.documento == 2 && r.chiave == k;
-      });
+      const bool presente = std::any_of(letti_.begin(), letti_.end(),
+                                        [&](const letto& r) { return r.documento == 2 && r.chiave == k; });
       // Set aside for an error of its own, it is there all the same.
       if (presente || chiavi_errate_.contains({2, chiave})) continue;
       const record_formato* f = cerca_record(chiave);
